@@ -1,0 +1,130 @@
+// The operating-system services the plug-in uses, behind one interface.
+//
+// The plug-in never touches the operating system directly: it is handed an Env when it is
+// constructed. Env::Default() is the build's own backend (Windows or POSIX), created on the host's
+// thread by the module's entry point and alive until the process ends. Tests and the simulator
+// hand in their own Env, usually an EnvWrapper that overrides a few calls (a settable clock, a
+// recording HTTP client, a failing file system).
+//
+// Threads: every call may be made from the host's thread; the calls marked "any thread" may also
+// be made from a worker started with StartThread. No call throws.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "platform/system_time.h"
+
+namespace kestrava {
+
+// Result of an HTTP exchange: the body, cut at the caller's limit.
+struct HttpResponse {
+  int status = 0;
+  std::string body;
+};
+
+class Env {
+ public:
+  Env() = default;
+  Env(const Env&) = delete;
+  Env& operator=(const Env&) = delete;
+  virtual ~Env() = default;
+
+  // The build's backend. Created on first use, on the host's thread; never destroyed.
+  static Env& Default();
+
+  // --- Clock (any thread) ---------------------------------------------------------------------
+  virtual SystemTime NowUtc() = 0;
+  // Whole seconds since 1970-01-01 00:00 UTC.
+  virtual std::int64_t NowUnixSeconds() = 0;
+  // Blocks the calling worker until the clock reads at least `deadline` (seconds since 1970) or
+  // until `stop` is requested. Returns false when stopped first.
+  virtual bool SleepUntil(std::int64_t deadline, std::stop_token stop) = 0;
+  // Blocks the calling worker for `duration` of this clock's time, or until `stop` is requested.
+  // Returns false when stopped first.
+  virtual bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) = 0;
+
+  // --- Files ----------------------------------------------------------------------------------
+  // Appends `line` and the platform's line end (CR LF on Windows, LF elsewhere) to the file at
+  // `path`, creating it when missing, with one write so that readers never see half a line.
+  // Returns false, writing nothing, when the file cannot be opened.
+  virtual bool AppendLine(const std::string& path, std::string_view line) = 0;
+
+  // --- Workers --------------------------------------------------------------------------------
+  // Starts `body` on a new thread of normal priority. The caller owns the returned thread.
+  virtual std::thread StartThread(std::function<void()> body) = 0;
+
+  // Hands `task` to the host's thread, where it runs at the next opportunity, in posting order
+  // (any thread). Tasks still queued when the process ends are dropped.
+  virtual void PostToHostThread(std::function<void()> task) = 0;
+
+  // --- Network (any thread) ---------------------------------------------------------------------
+  // One HTTP GET whose answer comes from the server, never from a cache. Reads at most
+  // `max_body_bytes` of the body. Connect timeout 4 s, whole exchange 10 s; returns nothing on
+  // any failure or when `stop` is requested (which aborts the exchange promptly).
+  virtual std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                              std::stop_token stop) = 0;
+
+  // A stable 32-bit number identifying this machine (any thread).
+  virtual std::uint32_t MachineId() = 0;
+
+  // --- User interface ---------------------------------------------------------------------------
+  // Shows an information notice and returns when the user has closed it or `stop` is requested
+  // (any thread).
+  virtual void ShowNotice(const std::string& caption, const std::string& text,
+                          std::stop_token stop) = 0;
+  // Puts `text` on the clipboard as plain text. Returns false when the clipboard is unavailable.
+  virtual bool SetClipboardText(const std::string& text) = 0;
+  // Starts the countdown alarm sound and returns at once (any thread). Silent when no sound
+  // device exists.
+  virtual void PlayAlarmSound() = 0;
+};
+
+// Forwards every call to another Env. Derive from it to override a few calls; the target must
+// outlive the wrapper.
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env& target) : target_(target) {}
+  Env& target() const { return target_; }
+
+  SystemTime NowUtc() override { return target_.NowUtc(); }
+  std::int64_t NowUnixSeconds() override { return target_.NowUnixSeconds(); }
+  bool SleepUntil(std::int64_t deadline, std::stop_token stop) override {
+    return target_.SleepUntil(deadline, std::move(stop));
+  }
+  bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
+    return target_.SleepFor(duration, std::move(stop));
+  }
+  bool AppendLine(const std::string& path, std::string_view line) override {
+    return target_.AppendLine(path, line);
+  }
+  std::thread StartThread(std::function<void()> body) override {
+    return target_.StartThread(std::move(body));
+  }
+  void PostToHostThread(std::function<void()> task) override {
+    target_.PostToHostThread(std::move(task));
+  }
+  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                      std::stop_token stop) override {
+    return target_.HttpGet(url, max_body_bytes, std::move(stop));
+  }
+  std::uint32_t MachineId() override { return target_.MachineId(); }
+  void ShowNotice(const std::string& caption, const std::string& text,
+                  std::stop_token stop) override {
+    target_.ShowNotice(caption, text, std::move(stop));
+  }
+  bool SetClipboardText(const std::string& text) override { return target_.SetClipboardText(text); }
+  void PlayAlarmSound() override { target_.PlayAlarmSound(); }
+
+ private:
+  Env& target_;
+};
+
+}  // namespace kestrava

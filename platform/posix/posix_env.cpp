@@ -1,0 +1,118 @@
+// The POSIX backend: real clock, POSIX files, std::thread, and the stand-in host's desktop for the
+// host-thread queue, notices and the clipboard (on Linux the module only ever runs inside the
+// stand-in host).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <string>
+
+#include "host/desktop.h"
+#include "platform/env.h"
+#include "platform/interruptible_sleep.h"
+#include "platform/posix/alarm_player.h"
+#include "platform/posix/curl_http.h"
+
+namespace kestrava {
+namespace {
+
+std::int64_t UnixMillisNow() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// FNV-1a over the text of /etc/machine-id (or the host name when there is none).
+std::uint32_t HashMachineText() {
+  std::string text;
+  std::ifstream in("/etc/machine-id");
+  if (!std::getline(in, text) || text.empty()) {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) == 0) text = name;
+  }
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+class PosixEnv final : public Env {
+ public:
+  SystemTime NowUtc() override { return SystemTimeFromUnixMillis(UnixMillisNow()); }
+
+  std::int64_t NowUnixSeconds() override { return UnixMillisNow() / 1000; }
+
+  bool SleepUntil(std::int64_t deadline, std::stop_token stop) override {
+    for (;;) {
+      const std::int64_t left_ms = deadline * 1000 - UnixMillisNow();
+      if (left_ms <= 0) return true;
+      if (!InterruptibleSleepFor(std::chrono::milliseconds(left_ms), stop)) return false;
+    }
+  }
+
+  bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
+    return InterruptibleSleepFor(duration, std::move(stop));
+  }
+
+  bool AppendLine(const std::string& path, std::string_view line) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::string whole(line);
+    whole += '\n';
+    std::size_t done = 0;
+    while (done < whole.size()) {
+      const ssize_t n = ::write(fd, whole.data() + done, whole.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return true;
+  }
+
+  std::thread StartThread(std::function<void()> body) override {
+    return std::thread(std::move(body));
+  }
+
+  void PostToHostThread(std::function<void()> task) override {
+    standin::TheDesktop().Post(std::move(task));
+  }
+
+  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                      std::stop_token stop) override {
+    return CurlHttpGet(url, max_body_bytes, std::move(stop));
+  }
+
+  std::uint32_t MachineId() override {
+    static const std::uint32_t id = HashMachineText();
+    return id;
+  }
+
+  void ShowNotice(const std::string& caption, const std::string& text,
+                  std::stop_token /*stop*/) override {
+    standin::TheDesktop().ShowNotice(caption, text);
+  }
+
+  bool SetClipboardText(const std::string& text) override {
+    standin::TheDesktop().SetClipboardText(text);
+    return true;
+  }
+
+  void PlayAlarmSound() override { alarm_.Play(); }
+
+ private:
+  AlarmPlayer alarm_;
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static PosixEnv env;
+  return env;
+}
+
+}  // namespace kestrava

@@ -1,0 +1,104 @@
+// The Windows backend: GetSystemTime, Win32 files, std::thread, a message-only window for the
+// hand-over to the host's thread, WinINet, the volume serial number, MessageBoxA, the clipboard
+// and PlaySoundA.
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+
+#include "platform/env.h"
+#include "platform/interruptible_sleep.h"
+#include "platform/win32/alarm_sound.h"
+#include "platform/win32/host_thread_window.h"
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/wininet_http.h"
+
+namespace kestrava {
+namespace {
+
+std::int64_t UnixMillisNow() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = ft.dwLowDateTime;
+  ticks.HighPart = ft.dwHighDateTime;
+  // 100 ns ticks since 1601-01-01.
+  return static_cast<std::int64_t>(ticks.QuadPart / 10000ULL) - 11644473600000LL;
+}
+
+class Win32Env final : public Env {
+ public:
+  SystemTime NowUtc() override {
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    return SystemTime{st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+                      st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
+  }
+
+  std::int64_t NowUnixSeconds() override { return UnixMillisNow() / 1000; }
+
+  bool SleepUntil(std::int64_t deadline, std::stop_token stop) override {
+    for (;;) {
+      const std::int64_t left_ms = deadline * 1000 - UnixMillisNow();
+      if (left_ms <= 0) return true;
+      if (!InterruptibleSleepFor(std::chrono::milliseconds(left_ms), stop)) return false;
+    }
+  }
+
+  bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
+    return InterruptibleSleepFor(duration, std::move(stop));
+  }
+
+  bool AppendLine(const std::string& path, std::string_view line) override {
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string whole(line);
+    whole += "\r\n";
+    DWORD written = 0;
+    WriteFile(file, whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr);
+    CloseHandle(file);
+    return true;
+  }
+
+  std::thread StartThread(std::function<void()> body) override {
+    return std::thread(std::move(body));
+  }
+
+  void PostToHostThread(std::function<void()> task) override { window_.Post(std::move(task)); }
+
+  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                      std::stop_token stop) override {
+    return WinInetHttpGet(url, max_body_bytes, std::move(stop));
+  }
+
+  std::uint32_t MachineId() override {
+    char volume[256] = {};
+    char file_system[256] = {};
+    DWORD serial = 0;
+    if (!GetVolumeInformationA("C:\\", volume, 255, &serial, nullptr, nullptr, file_system, 255))
+      return 0;
+    return serial;
+  }
+
+  void ShowNotice(const std::string& caption, const std::string& text,
+                  std::stop_token stop) override {
+    ShowSystemModalNotice(caption, text, std::move(stop));
+  }
+
+  bool SetClipboardText(const std::string& text) override { return PutTextOnClipboard(text); }
+
+  void PlayAlarmSound() override { PlayAlarmResource(); }
+
+ private:
+  HostThreadWindow window_;
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static Win32Env env;
+  return env;
+}
+
+}  // namespace kestrava

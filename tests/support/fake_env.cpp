@@ -1,0 +1,114 @@
+#include "tests/support/fake_env.h"
+
+#include <algorithm>
+
+namespace kestrava::testing {
+
+void FakeEnv::SetUnixMillis(std::int64_t millis) {
+  {
+    std::lock_guard lock(mutex_);
+    unix_millis_ = millis;
+  }
+  clock_changed_.notify_all();
+}
+
+void FakeEnv::SetUtc(int year, int month, int day, int hour, int minute, int second) {
+  SystemTime t;
+  t.wYear = static_cast<std::uint16_t>(year);
+  t.wMonth = static_cast<std::uint16_t>(month);
+  t.wDay = static_cast<std::uint16_t>(day);
+  t.wHour = static_cast<std::uint16_t>(hour);
+  t.wMinute = static_cast<std::uint16_t>(minute);
+  t.wSecond = static_cast<std::uint16_t>(second);
+  SetUnixMillis(UnixMillisFromSystemTime(t));
+}
+
+void FakeEnv::AdvanceSeconds(std::int64_t seconds) {
+  std::int64_t now = 0;
+  {
+    std::lock_guard lock(mutex_);
+    now = unix_millis_;
+  }
+  SetUnixMillis(now + seconds * 1000);
+}
+
+SystemTime FakeEnv::NowUtc() {
+  std::lock_guard lock(mutex_);
+  return SystemTimeFromUnixMillis(unix_millis_);
+}
+
+std::int64_t FakeEnv::NowUnixSeconds() {
+  std::lock_guard lock(mutex_);
+  return unix_millis_ / 1000;
+}
+
+bool FakeEnv::SleepUntil(std::int64_t deadline, std::stop_token stop) {
+  std::unique_lock lock(mutex_);
+  return clock_changed_.wait(lock, stop, [&] { return unix_millis_ / 1000 >= deadline; });
+}
+
+bool FakeEnv::SleepFor(std::chrono::milliseconds duration, std::stop_token stop) {
+  std::unique_lock lock(mutex_);
+  const std::int64_t until = unix_millis_ + duration.count();
+  return clock_changed_.wait(lock, stop, [&] { return unix_millis_ >= until; });
+}
+
+bool FakeEnv::AppendLine(const std::string& path, std::string_view line) {
+  std::lock_guard lock(mutex_);
+  if (std::find(unwritable.begin(), unwritable.end(), path) != unwritable.end()) return false;
+  files[path].emplace_back(line);
+  return true;
+}
+
+std::thread FakeEnv::StartThread(std::function<void()> body) {
+  return std::thread(std::move(body));
+}
+
+void FakeEnv::PostToHostThread(std::function<void()> task) {
+  std::lock_guard lock(mutex_);
+  posted_.push_back(std::move(task));
+}
+
+int FakeEnv::RunPostedTasks() {
+  int ran = 0;
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard lock(mutex_);
+      if (posted_.empty()) return ran;
+      task = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    task();
+    ++ran;
+  }
+}
+
+std::optional<HttpResponse> FakeEnv::HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                             std::stop_token /*stop*/) {
+  std::lock_guard lock(mutex_);
+  http_requests.push_back(url);
+  for (const auto& [prefix, body] : http_bodies) {
+    if (url.rfind(prefix, 0) == 0) return HttpResponse{200, body.substr(0, max_body_bytes)};
+  }
+  return std::nullopt;
+}
+
+void FakeEnv::ShowNotice(const std::string& caption, const std::string& text,
+                         std::stop_token /*stop*/) {
+  std::lock_guard lock(mutex_);
+  notices.emplace_back(caption, text);
+}
+
+bool FakeEnv::SetClipboardText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  clipboard.push_back(text);
+  return true;
+}
+
+void FakeEnv::PlayAlarmSound() {
+  std::lock_guard lock(mutex_);
+  ++alarms;
+}
+
+}  // namespace kestrava::testing

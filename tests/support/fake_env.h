@@ -1,0 +1,65 @@
+// A deterministic Env for tests: a settable clock, files kept in memory (or failing), tasks
+// posted to the host's thread kept until RunPostedTasks, scripted HTTP answers, and records of
+// notices, clipboard texts and alarms. Override a single call in a subclass to inject a fault.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace kestrava::testing {
+
+class FakeEnv : public Env {
+ public:
+  // --- Clock: starts at 2024-06-05 14:03:09 UTC. ---
+  void SetUnixMillis(std::int64_t millis);
+  void SetUtc(int year, int month, int day, int hour, int minute, int second);
+  void AdvanceSeconds(std::int64_t seconds);
+  SystemTime NowUtc() override;
+  std::int64_t NowUnixSeconds() override;
+  bool SleepUntil(std::int64_t deadline, std::stop_token stop) override;
+  bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override;
+
+  // --- Files: appended lines per path; paths in `unwritable` fail to open. ---
+  bool AppendLine(const std::string& path, std::string_view line) override;
+  std::map<std::string, std::vector<std::string>> files;
+  std::vector<std::string> unwritable;
+
+  // --- Threads and hand-over ---
+  std::thread StartThread(std::function<void()> body) override;
+  void PostToHostThread(std::function<void()> task) override;
+  int RunPostedTasks();
+
+  // --- Network: answers by URL prefix; unanswered URLs fail. Requests are recorded. ---
+  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                      std::stop_token stop) override;
+  std::map<std::string, std::string> http_bodies;  // URL prefix -> body
+  std::vector<std::string> http_requests;
+  std::uint32_t MachineId() override { return machine_id; }
+  std::uint32_t machine_id = 0x1234ABCD;
+
+  // --- Desktop ---
+  void ShowNotice(const std::string& caption, const std::string& text,
+                  std::stop_token stop) override;
+  bool SetClipboardText(const std::string& text) override;
+  void PlayAlarmSound() override;
+  std::vector<std::pair<std::string, std::string>> notices;
+  std::vector<std::string> clipboard;
+  int alarms = 0;
+
+  std::mutex& mutex() { return mutex_; }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable_any clock_changed_;
+  std::int64_t unix_millis_ = 1717596189000;  // 2024-06-05 14:03:09 UTC
+  std::deque<std::function<void()>> posted_;
+};
+
+}  // namespace kestrava::testing
