@@ -61,6 +61,17 @@ class QEXPlugin : public EuroScopePlugIn::CPlugIn {
   void OnFunctionCall(int functionCode, const char* itemString, EuroScopePlugIn::ScreenPoint point,
                       EuroScopePlugIn::ScreenRect area) override;
 
+  // Squawk codes: asks the service for a code when the aircraft needs one (never blocks).
+  void RequestSquawk(EuroScopePlugIn::CAircraft aircraft);
+  // Squawk airport list, from and to the settings store.
+  void LoadSquawkAirports();
+  void SaveSquawkAirports();
+  // Initial altitudes: sets the cleared altitude from the table (below 60 knots unless forced).
+  void ApplyInitialAltitude(EuroScopePlugIn::CAircraft aircraft, bool force);
+  // Initial altitude table, from and to the settings store.
+  void LoadInitialAltitudes();
+  void SaveInitialAltitudes();
+
   Env& env() { return env_; }
   AircraftRegistry& registry() { return registry_; }
   WorkerGroup& workers() { return workers_; }
