@@ -38,6 +38,8 @@ QEXPlugin::QEXPlugin(Env& env, AircraftRegistry& registry)
       registry_(registry),
       workers_(env) {
   ReadSettings();
+  LoadSquawkAirports();
+  LoadInitialAltitudes();
   RegisterItemsAndFunctions();
 }
 
