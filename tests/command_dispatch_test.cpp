@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plugin/clearance_text.h"
@@ -87,11 +88,8 @@ TEST_F(CommandDispatch, LongFieldsArePlacedWhole) {
   EXPECT_TRUE(world.CompileCommand(".pdc BAW1"));
   ASSERT_EQ(env.clipboard.size(), 1u);
   const std::string& text = env.clipboard[0];
-  EXPECT_EQ(text.size(), sizeof(kBaw1Clearance) - 1 -
-                             std::string("LFPG"
-                                         "BPK7F")
-                                 .size() +
-                             2 * route_like.size());
+  const std::size_t replaced = std::string_view("LFPG").size() + std::string_view("BPK7F").size();
+  EXPECT_EQ(text.size(), sizeof(kBaw1Clearance) - 1 - replaced + 2 * route_like.size());
   EXPECT_NE(text.find(" VIA " + route_like + "\r\nSQUAWK 4621"), std::string::npos);
   EXPECT_EQ(text.substr(text.size() - 11), "\r\nATIS TEST");
 }
