@@ -3,6 +3,8 @@
 #include "plugin/callback_guard.h"
 #include "plugin/log_settings.h"
 #include "plugin/text_rules.h"
+#include "squawk/service_location.h"
+#include "squawk/service_workers.h"
 
 namespace kestrava {
 namespace {
@@ -38,9 +40,16 @@ QEXPlugin::QEXPlugin(Env& env, AircraftRegistry& registry)
       registry_(registry),
       workers_(env) {
   ReadSettings();
+  SetServiceLocation(GetDataFromSettings("SERVERLOCATION"));
   LoadSquawkAirports();
   LoadInitialAltitudes();
   RegisterItemsAndFunctions();
+  const char* full_name = ControllerMyself().GetFullName();
+  workers_.Start([&env = env_, url_template = StartupUrlTemplate,
+                  full_name = std::string(full_name != nullptr ? full_name : ""),
+                  version = std::string(kPlugInVersion)](std::stop_token stop) {
+    StartupWorker(env, url_template, full_name, version, stop);
+  });
 }
 
 QEXPlugin::~QEXPlugin() { workers_.StopAndJoin(); }
