@@ -137,9 +137,14 @@ CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
 // --- CPlugIn
 // --------------------------------------------------------------------------------------
 
-CPlugIn::CPlugIn(int /*compatibility*/, const char* /*name*/, const char* /*version*/,
+CPlugIn::CPlugIn(int /*compatibility*/, const char* name, const char* version,
                  const char* /*author*/, const char* /*copyright*/) {
-  if (standin::World* world = standin::World::Current()) m_pBinding = world->AttachBinding(this);
+  if (standin::World* world = standin::World::Current()) {
+    standin::PlugInBinding* binding = world->AttachBinding(this);
+    binding->name = name ? name : "";
+    binding->version = version ? version : "";
+    m_pBinding = binding;
+  }
 }
 
 CPlugIn::~CPlugIn() {

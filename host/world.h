@@ -80,6 +80,8 @@ class WorldObserver {
 struct PlugInBinding {
   class World* world = nullptr;
   EuroScopePlugIn::CPlugIn* plugin = nullptr;
+  std::string name;     // as given to the CPlugIn constructor
+  std::string version;  // as given to the CPlugIn constructor
   std::vector<std::pair<std::string, int>> tag_items;
   std::vector<std::pair<std::string, int>> tag_functions;
 };

@@ -1,0 +1,17 @@
+#include "tools/kestrava-sim/extensions.h"
+
+namespace kestrava::sim {
+
+Extensions BuiltInExtensions() {
+  Extensions extensions;
+  RegisterFlightPlanStep(extensions);
+  RegisterPositionStep(extensions);
+  RegisterDisconnectStep(extensions);
+  RegisterUnloadStep(extensions);
+  RegisterSettingsEvents(extensions);
+  RegisterDesktopEvents(extensions);
+  RegisterStatisticsLogColumn(extensions);
+  return extensions;
+}
+
+}  // namespace kestrava::sim

@@ -1,0 +1,37 @@
+// What the simulator can play and report, gathered from one registration function per feature.
+//
+// A feature (the aircraft events, the tag items, the squawk codes, ...) has its own file with a
+// function `void Register...(Extensions&)` that adds its step kinds, its columns of the summary
+// table and its event sources (observers of the stand-in host and of the simulated services that
+// write events). RegisterBuiltIns calls every such function, in the order of its list; that order
+// is also the order of the summary's columns.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/kestrava-sim/step_table.h"
+
+namespace kestrava::sim {
+
+struct Extensions {
+  StepTable steps;
+  std::vector<std::string> summary_columns;
+  // Each runs once on a new Simulation, before the plug-in loads (to add observers).
+  std::vector<std::function<void(Simulation&)>> event_sources;
+};
+
+// Every built-in feature.
+Extensions BuiltInExtensions();
+
+// --- The registration functions (one file each, listed in extensions.cpp) ------------------------
+void RegisterFlightPlanStep(Extensions& extensions);       // steps/flightplan_step.cpp
+void RegisterPositionStep(Extensions& extensions);         // steps/position_step.cpp
+void RegisterDisconnectStep(Extensions& extensions);       // steps/disconnect_step.cpp
+void RegisterUnloadStep(Extensions& extensions);           // steps/unload_step.cpp
+void RegisterSettingsEvents(Extensions& extensions);       // events/settings_events.cpp
+void RegisterDesktopEvents(Extensions& extensions);        // events/desktop_events.cpp
+void RegisterStatisticsLogColumn(Extensions& extensions);  // events/statistics_log_column.cpp
+
+}  // namespace kestrava::sim

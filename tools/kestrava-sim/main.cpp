@@ -1,0 +1,28 @@
+// kestrava-sim: the stand-in host driven by a scenario file (see simulator.h).
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "tools/kestrava-sim/simulator.h"
+
+namespace {
+
+// The program's own path: argv[0] when it names a folder, else the running executable's link
+// (Linux, when started through PATH).
+std::filesystem::path ProgramPath(const char* argv0) {
+  const std::filesystem::path given = argv0 != nullptr ? argv0 : "";
+  if (given.has_parent_path()) return given;
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? given : self;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return kestrava::sim::RunSimulator(args, ProgramPath(argc > 0 ? argv[0] : nullptr), std::cout,
+                                     std::cerr);
+}

@@ -1,0 +1,175 @@
+#include "tools/kestrava-sim/simulation.h"
+
+#include <chrono>
+#include <utility>
+
+namespace kestrava::sim {
+namespace {
+
+constexpr auto kIdleWait = std::chrono::seconds(5);
+constexpr char kUseEnvExport[] = "KestravaUseEnv";
+using UseEnvFunction = void (*)(Env*);
+
+Json Registrations(const std::vector<std::pair<std::string, int>>& registrations) {
+  Json list = Json::array();
+  for (const auto& [name, code] : registrations) list.push_back(Json::array({code, name}));
+  return list;
+}
+
+}  // namespace
+
+Simulation::Simulation(const Scenario& scenario, const Extensions& extensions,
+                       const std::filesystem::path& output_folder, std::ostream& diagnostics)
+    : diagnostics_(diagnostics),
+      output_folder_(output_folder),
+      events_path_((output_folder / "events.jsonl").string()),
+      events_(events_path_),
+      env_(Env::Default(), scenario.start_unix_millis, output_folder),
+      summary_(extensions.summary_columns),
+      start_unix_millis_(scenario.start_unix_millis),
+      settings_(scenario.settings),
+      controller_(scenario.controller),
+      world_(std::make_unique<standin::World>()) {
+  env_.SetListener(this);
+  world_->SetObserver(this);
+  for (const auto& install : extensions.event_sources) install(*this);
+}
+
+Simulation::~Simulation() {
+  world_.reset();
+  env_.SetListener(nullptr);
+}
+
+void Simulation::AddObserver(std::unique_ptr<standin::WorldObserver> observer) {
+  observers_.push_back(std::move(observer));
+}
+
+void Simulation::AddListener(std::unique_ptr<SimEnv::Listener> listener) {
+  listeners_.push_back(std::move(listener));
+}
+
+void Simulation::Event(std::string_view name, const Json& fields) {
+  events_.Write(env_.ElapsedMillis(), name, fields);
+}
+
+bool Simulation::Load(const std::string& module_path, std::string& error) {
+  world_->controller() = controller_;
+  for (const auto& [key, value] : settings_) world_->settings().Preset(key, value);
+  bool took_env = false;
+  const bool ok = world_->LoadPlugIn(module_path, error, [&](standin::PlugInModule& module) {
+    auto use_env = reinterpret_cast<UseEnvFunction>(module.Symbol(kUseEnvExport));
+    if (use_env == nullptr) return;
+    use_env(&env_);
+    took_env = true;
+  });
+  if (!ok) return false;
+  if (!took_env) {
+    // Loaded on the module's own services, real time: unusable for a reproducible run.
+    world_->UnloadPlugIn();
+    error = "the module '" + module_path + "' does not export " + kUseEnvExport +
+            ", so it cannot run on simulated time";
+    return false;
+  }
+  loaded_ = true;
+  const standin::PlugInBinding* binding = world_->binding();
+  Json fields = Json::object();
+  fields["name"] = binding != nullptr ? binding->name : "";
+  fields["version"] = binding != nullptr ? binding->version : "";
+  fields["tag_items"] =
+      Registrations(binding != nullptr ? binding->tag_items : decltype(binding->tag_items){});
+  fields["tag_functions"] = Registrations(binding != nullptr ? binding->tag_functions
+                                                             : decltype(binding->tag_functions){});
+  Event("loaded", fields);
+  return true;
+}
+
+void Simulation::Settle() {
+  for (;;) {
+    if (!env_.WaitIdle(kIdleWait)) {
+      diagnostics_ << "kestrava-sim: warning: a worker is still busy after "
+                   << std::chrono::duration_cast<std::chrono::seconds>(kIdleWait).count()
+                   << " s of real time at t = " << EventLog::Seconds(env_.ElapsedMillis()).dump()
+                   << "; going on without it\n";
+    }
+    if (env_.RunPostedTasks() == 0) return;
+  }
+}
+
+void Simulation::AdvanceTo(std::int64_t unix_millis) {
+  Settle();
+  while (env_.WakeNextSleeperDueBy(unix_millis)) Settle();
+  env_.SetNow(unix_millis);
+}
+
+void Simulation::Play(const std::vector<ScenarioStep>& steps) {
+  for (const ScenarioStep& step : steps) {
+    AdvanceTo(start_unix_millis_ + step.t_millis);
+    Settle();
+    step.action(*this);
+  }
+}
+
+void Simulation::Unload() {
+  if (!loaded_) return;
+  Settle();
+  world_->UnloadPlugIn();
+  loaded_ = false;
+  Event("unloaded");
+}
+
+void Simulation::Finish() {
+  Settle();
+  Unload();
+  if (!env_.JoinWorkers(kIdleWait)) {
+    diagnostics_ << "kestrava-sim: warning: a worker was still running after the plug-in "
+                    "was unloaded\n";
+  }
+  Json values = Json::object();
+  for (const auto& [key, entry] : world_->settings().entries()) values[key] = entry.value;
+  Event("settings", Json{{"values", values}});
+}
+
+std::map<std::string, Simulation::WrittenFile> Simulation::written_files() {
+  std::lock_guard lock(files_mutex_);
+  return written_files_;
+}
+
+// --- Forwarding to the event sources -------------------------------------------------------------
+
+void Simulation::SettingsSaved(const std::string& key, const std::string& description,
+                               const char* value) {
+  for (auto& o : observers_) o->SettingsSaved(key, description, value);
+}
+void Simulation::SquawkSet(const std::string& callsign, const std::string& code) {
+  for (auto& o : observers_) o->SquawkSet(callsign, code);
+}
+void Simulation::ClearedAltitudeSet(const std::string& callsign, int feet) {
+  for (auto& o : observers_) o->ClearedAltitudeSet(callsign, feet);
+}
+void Simulation::PopupEditOpened(const standin::PopupEdit& popup) {
+  for (auto& o : observers_) o->PopupEditOpened(popup);
+}
+void Simulation::DisplaySettingsSaved(const std::string& display, const std::string& key,
+                                      const std::string& description, const char* value) {
+  for (auto& o : observers_) o->DisplaySettingsSaved(display, key, description, value);
+}
+void Simulation::NoticeShown(const std::string& caption, const std::string& text) {
+  for (auto& l : listeners_) l->NoticeShown(caption, text);
+}
+void Simulation::ClipboardSet(const std::string& text) {
+  for (auto& l : listeners_) l->ClipboardSet(text);
+}
+void Simulation::AlarmPlayed() {
+  for (auto& l : listeners_) l->AlarmPlayed();
+}
+void Simulation::LineAppended(const std::string& path, std::string_view line, bool appended) {
+  if (appended) {
+    std::lock_guard lock(files_mutex_);
+    WrittenFile& file = written_files_[path];
+    file.resolved_path = env_.ResolvePath(path);
+    ++file.lines;
+  }
+  for (auto& l : listeners_) l->LineAppended(path, line, appended);
+}
+
+}  // namespace kestrava::sim

@@ -1,0 +1,110 @@
+// One run of a scenario: the stand-in host with the module loaded on simulated services, the
+// event log and the summary.
+//
+// Before every step the simulator settles: it waits (at most 5 s of real time each time) until
+// every worker has ended or sleeps on the simulated clock, and runs every task handed over to the
+// host's thread, until nothing is left. Moving the clock to a step's time wakes the sleepers
+// whose deadline has come, one at a time in deadline order, settling after each.
+//
+// Thread: the simulator's thread, which is the host's thread. Event sources added with
+// AddObserver are called on it; those added with AddListener also from worker threads (notices).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/world.h"
+#include "platform/env.h"
+#include "tools/kestrava-sim/event_log.h"
+#include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/scenario.h"
+#include "tools/kestrava-sim/sim_env.h"
+#include "tools/kestrava-sim/summary.h"
+
+namespace kestrava::sim {
+
+class Simulation final : public standin::WorldObserver, public SimEnv::Listener {
+ public:
+  // Creates `output_folder`/events.jsonl and runs the extensions' event sources. Check
+  // events_ok(). Warnings (a worker that stays busy) go to `diagnostics`.
+  Simulation(const Scenario& scenario, const Extensions& extensions,
+             const std::filesystem::path& output_folder, std::ostream& diagnostics);
+  ~Simulation() override;
+  Simulation(const Simulation&) = delete;
+  Simulation& operator=(const Simulation&) = delete;
+
+  bool events_ok() const { return events_.ok(); }
+  std::string events_path() const { return events_path_; }
+
+  // Presets the scenario's settings and controller, loads the module, hands it the simulated
+  // services before its entry and writes the "loaded" event. False, with `error`, when the module
+  // cannot be loaded, gives no plug-in or does not take simulated services.
+  bool Load(const std::string& module_path, std::string& error);
+  // Plays the steps in order, each at its time.
+  void Play(const std::vector<ScenarioStep>& steps);
+  // Settles, unloads the plug-in when still loaded, ends the workers and writes the "settings"
+  // event.
+  void Finish();
+
+  // --- For steps and event sources -------------------------------------------------------------
+  standin::World& world() { return *world_; }
+  SimEnv& env() { return env_; }
+  Summary& summary() { return summary_; }
+  bool loaded() const { return loaded_; }
+  // Writes an event at the current simulated time.
+  void Event(std::string_view name, const Json& fields = nullptr);
+  // Settles, calls the module's exit and writes the "unloaded" event.
+  void Unload();
+  void Settle();
+  void AddObserver(std::unique_ptr<standin::WorldObserver> observer);
+  void AddListener(std::unique_ptr<SimEnv::Listener> listener);
+
+  // Files the plug-in appended lines to (as it named them), with the folder they went to and the
+  // number of lines, for the report.
+  struct WrittenFile {
+    std::string resolved_path;
+    int lines = 0;
+  };
+  std::map<std::string, WrittenFile> written_files();
+
+  // --- standin::WorldObserver, SimEnv::Listener: forwarded to the event sources ------------------
+  void SettingsSaved(const std::string& key, const std::string& description,
+                     const char* value) override;
+  void SquawkSet(const std::string& callsign, const std::string& code) override;
+  void ClearedAltitudeSet(const std::string& callsign, int feet) override;
+  void PopupEditOpened(const standin::PopupEdit& popup) override;
+  void DisplaySettingsSaved(const std::string& display, const std::string& key,
+                            const std::string& description, const char* value) override;
+  void NoticeShown(const std::string& caption, const std::string& text) override;
+  void ClipboardSet(const std::string& text) override;
+  void AlarmPlayed() override;
+  void LineAppended(const std::string& path, std::string_view line, bool appended) override;
+
+ private:
+  void AdvanceTo(std::int64_t unix_millis);
+
+  std::ostream& diagnostics_;
+  std::filesystem::path output_folder_;
+  std::string events_path_;
+  EventLog events_;
+  SimEnv env_;
+  Summary summary_;
+  std::vector<std::unique_ptr<standin::WorldObserver>> observers_;
+  std::vector<std::unique_ptr<SimEnv::Listener>> listeners_;
+  std::mutex files_mutex_;
+  std::map<std::string, WrittenFile> written_files_;  // guarded by files_mutex_
+  std::int64_t start_unix_millis_;
+  std::vector<std::pair<std::string, std::string>> settings_;
+  standin::Controller controller_;
+  bool loaded_ = false;
+  std::unique_ptr<standin::World> world_;  // last: unloads the module before the rest goes
+};
+
+}  // namespace kestrava::sim

@@ -1,0 +1,124 @@
+#include "tools/kestrava-sim/simulator.h"
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <system_error>
+
+#include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/scenario.h"
+#include "tools/kestrava-sim/simulation.h"
+
+namespace kestrava::sim {
+namespace {
+
+constexpr char kUsage[] = "usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH]";
+constexpr char kDefaultOutput[] = "kestrava-out";
+
+struct Options {
+  std::string scenario;
+  std::string output = kDefaultOutput;
+  std::optional<std::string> module;
+  bool help = false;
+};
+
+// Returns an error message, or "" when the arguments are good.
+std::string ParseArguments(const std::vector<std::string>& args, Options& options) {
+  bool have_scenario = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "-h" || arg == "--help") {
+      options.help = true;
+    } else if (arg == "--out" || arg == "--module") {
+      if (i + 1 == args.size()) return arg + " needs a value";
+      (arg == "--out" ? options.output : options.module.emplace()) = args[++i];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return "unknown option " + arg;
+    } else if (have_scenario) {
+      return "more than one scenario given ('" + options.scenario + "', '" + arg + "')";
+    } else {
+      options.scenario = arg;
+      have_scenario = true;
+    }
+  }
+  if (!have_scenario && !options.help) return "no scenario file given";
+  return "";
+}
+
+std::string DefaultModule(const std::filesystem::path& program) {
+  return (program.parent_path() / KESTRAVA_MODULE_FILE_NAME).string();
+}
+
+std::string UtcText(std::int64_t unix_millis) {
+  const SystemTime t = SystemTimeFromUnixMillis(unix_millis);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t.wYear},
+                unsigned{t.wMonth}, unsigned{t.wDay}, unsigned{t.wHour}, unsigned{t.wMinute},
+                unsigned{t.wSecond});
+  return text;
+}
+
+void Report(const Scenario& scenario, Simulation& sim, std::ostream& out) {
+  const std::int64_t end = scenario.steps.empty() ? 0 : scenario.steps.back().t_millis;
+  out << "Scenario " << scenario.file << ": " << scenario.steps.size() << " steps, "
+      << UtcText(scenario.start_unix_millis) << " to " << UtcText(scenario.start_unix_millis + end)
+      << " UTC\n\n";
+  sim.summary().Print(out);
+  out << "\nEvents: " << sim.events_path() << '\n';
+  for (const auto& [path, file] : sim.written_files()) {
+    out << "File written by the plug-in: " << file.resolved_path << " (" << file.lines
+        << (file.lines == 1 ? " line)\n" : " lines)\n");
+  }
+}
+
+}  // namespace
+
+int RunSimulator(const std::vector<std::string>& args, const std::filesystem::path& program,
+                 std::ostream& out, std::ostream& err) {
+  Options options;
+  if (const std::string problem = ParseArguments(args, options); !problem.empty()) {
+    err << "kestrava-sim: " << problem << '\n' << kUsage << '\n';
+    return kExitBadScenario;
+  }
+  if (options.help) {
+    out << kUsage << '\n';
+    return kExitDone;
+  }
+  try {
+    const Extensions extensions = BuiltInExtensions();
+    Scenario scenario;
+    try {
+      scenario = LoadScenario(options.scenario, extensions.steps);
+    } catch (const ScenarioError& error) {
+      err << "kestrava-sim: " << error.what() << '\n';
+      return kExitBadScenario;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(options.output, ec);
+    if (ec) {
+      err << "kestrava-sim: cannot create the output folder '" << options.output
+          << "': " << ec.message() << '\n';
+      return kExitFailed;
+    }
+    Simulation sim(scenario, extensions, options.output, err);
+    if (!sim.events_ok()) {
+      err << "kestrava-sim: cannot write '" << sim.events_path() << "'\n";
+      return kExitFailed;
+    }
+    const std::string module = options.module ? *options.module : DefaultModule(program);
+    std::string error;
+    if (!sim.Load(module, error)) {
+      err << "kestrava-sim: cannot load the plug-in: " << error << '\n';
+      return kExitLoadFailed;
+    }
+    sim.Play(scenario.steps);
+    sim.Finish();
+    Report(scenario, sim, out);
+    return kExitDone;
+  } catch (const std::exception& error) {
+    err << "kestrava-sim: " << error.what() << '\n';
+    return kExitFailed;
+  }
+}
+
+}  // namespace kestrava::sim

@@ -1,0 +1,31 @@
+// kestrava-sim: plays a scenario against the plug-in module and reports what it did.
+//
+//   kestrava-sim SCENARIO.json [--out DIR] [--module PATH]
+//
+// Writes DIR/events.jsonl (default DIR "kestrava-out", created when missing) and prints a summary
+// table on `out`. Relative file paths the plug-in uses (the statistics log's) are taken inside
+// DIR. The module defaults to the one built beside the program.
+//
+// Exit codes: 0 done; 1 the output could not be written or the run failed; 2 a bad command line
+// or a bad scenario (the message names the file, the step's index and the field); 3 the plug-in
+// module cannot be loaded.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kestrava::sim {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadScenario = 2;
+inline constexpr int kExitLoadFailed = 3;
+
+// `args` are the arguments after the program's name; `program` is the program's own path (the
+// default module is looked for beside it).
+int RunSimulator(const std::vector<std::string>& args, const std::filesystem::path& program,
+                 std::ostream& out, std::ostream& err);
+
+}  // namespace kestrava::sim

@@ -1,0 +1,33 @@
+// "position": {"callsign", "lat", "lon", "gs"} gives the aircraft (created when new) a radar
+// position with the reported ground speed in whole knots and reports it.
+#include <string>
+
+#include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/simulation.h"
+
+namespace kestrava::sim {
+
+void RegisterPositionStep(Extensions& extensions) {
+  extensions.summary_columns.insert(extensions.summary_columns.end(), {"Reports", "GS"});
+  extensions.steps.Add("position", [](StepArgs& args) -> StepAction {
+    const std::string callsign = args.Text("callsign");
+    EuroScopePlugIn::CPosition position;
+    position.m_Latitude = args.Number("lat");
+    position.m_Longitude = args.Number("lon");
+    if (position.m_Latitude < -90 || position.m_Latitude > 90) {
+      args.Fail("lat", "must lie between -90 and 90 degrees");
+    }
+    if (position.m_Longitude < -180 || position.m_Longitude > 180) {
+      args.Fail("lon", "must lie between -180 and 180 degrees");
+    }
+    const int gs = args.Integer("gs");
+    return [callsign, position, gs](Simulation& sim) {
+      Summary& summary = sim.summary();
+      summary.Count(callsign, "Reports");
+      summary.Set(callsign, "GS", std::to_string(gs));
+      sim.world().ReportPosition(callsign, position, gs);
+    };
+  });
+}
+
+}  // namespace kestrava::sim
