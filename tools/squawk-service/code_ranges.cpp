@@ -1,7 +1,6 @@
 #include "tools/squawk-service/code_ranges.h"
 
 #include <cctype>
-#include <sstream>
 
 namespace squawk_service {
 namespace {
@@ -36,7 +35,8 @@ int CodeNumber(std::string_view code) {
 
 std::string CodeText(int number) {
   std::string text(4, '0');
-  for (int i = 3; i >= 0; --i, number /= 8) text[static_cast<std::size_t>(i)] += number % 8;
+  for (int i = 3; i >= 0; --i, number /= 8)
+    text[static_cast<std::size_t>(i)] = static_cast<char>('0' + number % 8);
   return text;
 }
 
@@ -71,6 +71,8 @@ RangeConfig ParseRangeConfig(std::string_view text) {
   return config;
 }
 
-std::vector<CodeRange> DefaultRanges() { return {CodeRange{"*", CodeNumber("4001"), CodeNumber("4777")}}; }
+std::vector<CodeRange> DefaultRanges() {
+  return {CodeRange{"*", CodeNumber("4001"), CodeNumber("4777")}};
+}
 
 }  // namespace squawk_service
