@@ -1,0 +1,213 @@
+// The simulator run in process on the built module: a scenario end to end, and the messages and
+// exit codes of bad scenarios. (On Linux the module's state outlives its unloading within one
+// process, so every scenario here uses callsigns of its own.)
+#include "tools/kestrava-sim/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kestrava::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Line ends written by the platform's text files, made LF.
+std::string WithLineFeeds(std::string text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+class Simulator : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() / (std::string("kestrava-sim-test-") + info->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  fs::path Scenario(const std::string& text, const std::string& name = "scenario.json") {
+    const fs::path path = folder_ / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  // Runs the simulator with the output in the test's folder and the built module.
+  int Run(std::vector<std::string> args, bool with_module = true) {
+    args.insert(args.end(), {"--out", (folder_ / "out").string()});
+    if (with_module) args.insert(args.end(), {"--module", KESTRAVA_MODULE});
+    out_.str("");
+    err_.str("");
+    return RunSimulator(args, "kestrava-sim", out_, err_);
+  }
+
+  fs::path folder_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+constexpr char kLoadedEvent[] =
+    R"({"t":0,"event":"loaded","name":"Kestrava","version":"1.0","tag_items":[[85,"Intention Code"],)"
+    R"([86,"Estimated Dep Time"],[87,"Actual Off-Block Time"],[88,"Actual Take-Off Time"],)"
+    R"([89,"Actual Landing Time"]],"tag_functions":[[36,"Recycle Squawk Code"],)"
+    R"([41,"Reset Calculated TO Time"],[37,"Reset Initial Altitude"],[38,"Recycle Sqk & Alt"],)"
+    R"([39,"Edit Estimated Dep Time"]]})";
+
+TEST_F(Simulator, PlaysAScenarioEndToEnd) {
+  const fs::path scenario = Scenario(R"({
+    "start": "2024-06-05T14:00:00Z",
+    "controller": {"callsign": "EGLL_TWR", "name": "Jane Doe", "facility": 4},
+    "settings": {"SAVELOG": "1", "SAVELOGFILE": "stats.csv", "SQK": "0",
+                 "SERVERLOCATION": "http://127.0.0.1:9/"},
+    "steps": [
+      {"t": 0, "flightplan": {"callsign": "E2E101", "pilot": "Doe, Jane", "origin": "EGLL",
+                              "destination": "LFPG", "sid": "CPT3F", "dep_rwy": "27R",
+                              "type": "A320", "route": ["CPT", "GIBSO"]}},
+      {"t": 10, "position": {"callsign": "E2E101", "lat": 51.4775, "lon": -0.4614, "gs": 0}},
+      {"t": 189, "position": {"callsign": "E2E101", "lat": 51.4776, "lon": -0.4700, "gs": 75}},
+      {"t": 200, "position": {"callsign": "E2E202", "lat": 51.4650, "lon": -0.3800, "gs": 140}},
+      {"t": 260.5, "position": {"callsign": "E2E202", "lat": 51.4647, "lon": -0.4300, "gs": 40}},
+      {"t": 300, "disconnect": {"callsign": "E2E101"}},
+      {"t": 300, "disconnect": {"callsign": "E2E202"}},
+      {"t": 310, "unload": {}}
+    ]})");
+  ASSERT_EQ(Run({scenario.string()}), kExitDone) << err_.str();
+  EXPECT_EQ(err_.str(), "");
+
+  const std::string expected_events =
+      std::string(kLoadedEvent) + "\n" + R"({"t":310,"event":"unloaded"})" + "\n" +
+      R"({"t":310,"event":"settings","values":{"SAVELOG":"1","SAVELOGFILE":"stats.csv",)" +
+      R"("SERVERLOCATION":"http://127.0.0.1:9/","SQK":"0"}})" + "\n";
+  EXPECT_EQ(ReadFile(folder_ / "out" / "events.jsonl"), expected_events);
+  EXPECT_EQ(WithLineFeeds(ReadFile(folder_ / "out" / "stats.csv")),
+            "E2E101,\"Doe, Jane\",A320,EGLL,27R,CPT3F,LFPG,,,D,05/06/2024 14:03:09\n"
+            "E2E202,,,,,,,,,A,05/06/2024 14:04:20\n");
+
+  const std::string summary = out_.str();
+  EXPECT_NE(summary.find("E2E101    A320  EGLL  LFPG  2        75  t=300  D 14:03:09"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("E2E202    -     -     -     2        40  t=300  A 14:04:20"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("stats.csv (2 lines)"), std::string::npos) << summary;
+}
+
+TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* message;  // after "kestrava-sim: <file>: "
+  };
+  const Case cases[] = {
+      {"invalid JSON", R"({"start": "2024-06-05T14:00:00Z", "steps": [)", "invalid JSON: "},
+      {"not an object", R"([1, 2])", "expected a JSON object, got a list"},
+      {"no start", R"({"steps": []})", "start: missing"},
+      {"bad start", R"({"start": "2024-02-30T10:00:00Z", "steps": []})",
+       "start: \"2024-02-30T10:00:00Z\" is not a UTC time"},
+      {"no steps", R"({"start": "2024-06-05T14:00:00Z"})", "steps: missing"},
+      {"unknown top-level field", R"({"start": "2024-06-05T14:00:00Z", "step": []})",
+       "step: unknown field"},
+      {"setting not a text", R"({"start": "2024-06-05T14:00:00Z", "settings": {"SAVELOG": 1},
+        "steps": []})",
+       "settings.SAVELOG: expected a text, got a whole number"},
+      {"controller field of the wrong type",
+       R"({"start": "2024-06-05T14:00:00Z", "controller": {"facility": "4"}, "steps": []})",
+       "controller.facility: expected a whole number, got a text"},
+      {"unknown step kind", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2, "gs": 3}},
+        {"t": 1, "teleport": {}}]})",
+       "steps[1]: unknown step kind \"teleport\" (known kinds: disconnect, flightplan"},
+      {"missing field", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2}}]})",
+       "steps[0].position.gs: missing (a whole number is required)"},
+      {"wrong type", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "flightplan": {"callsign": "A"}},
+        {"t": 0, "flightplan": {"callsign": "A", "route": ["X", 7]}}]})",
+       "steps[1].flightplan.route[1]: expected a text, got a whole number"},
+      {"fractional speed", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2, "gs": 60.5}}]})",
+       "steps[0].position.gs: expected a whole number, got a number with a fraction"},
+      {"unknown field of a step", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "disconnect": {"calsign": "A"}}]})",
+       "steps[0].disconnect.callsign: missing"},
+      {"extra field of a step", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "disconnect": {"callsign": "A", "reason": "x"}}]})",
+       "steps[0].disconnect.reason: unknown field"},
+      {"time going backwards", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 20, "disconnect": {"callsign": "A"}},
+        {"t": 10.5, "disconnect": {"callsign": "A"}}]})",
+       "steps[1].t: time goes backwards: 10.5 is before the previous step's 20"},
+      {"no time", R"({"start": "2024-06-05T14:00:00Z", "steps": [{"unload": {}}]})",
+       "steps[0].t: missing"},
+      {"two kinds in one step", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "unload": {}, "disconnect": {"callsign": "A"}}]})",
+       "steps[0]: holds two step kinds, \"unload\" and \"disconnect\""},
+      {"step body not an object", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "unload": []}]})",
+       "steps[0].unload: expected an object, got a list"},
+      {"step after unload", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "unload": {}}, {"t": 1, "disconnect": {"callsign": "A"}}]})",
+       "steps[1]: the plug-in is unloaded at steps[0]; no step may follow"},
+      {"latitude out of range", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 91, "lon": 2, "gs": 3}}]})",
+       "steps[0].position.lat: must lie between -90 and 90 degrees"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path scenario = Scenario(c.text);
+    EXPECT_EQ(Run({scenario.string()}), kExitBadScenario);
+    const std::string expected = "kestrava-sim: " + scenario.string() + ": " + c.message;
+    EXPECT_EQ(err_.str().substr(0, expected.size()), expected) << err_.str();
+    EXPECT_FALSE(fs::exists(folder_ / "out" / "events.jsonl"));  // nothing ran
+  }
+}
+
+TEST_F(Simulator, AnUnreadableScenarioIsABadScenario) {
+  const std::string missing = (folder_ / "missing.json").string();
+  EXPECT_EQ(Run({missing}), kExitBadScenario);
+  EXPECT_EQ(err_.str(), "kestrava-sim: " + missing + ": cannot read the scenario file\n");
+}
+
+TEST_F(Simulator, AModuleThatCannotBeLoadedGivesExitCodeThree) {
+  const fs::path scenario = Scenario(R"({"start": "2024-06-05T14:00:00Z", "steps": []})");
+  const std::string module = (folder_ / "no-such-module.dll").string();
+  EXPECT_EQ(Run({scenario.string(), "--module", module}, false), kExitLoadFailed);
+  EXPECT_EQ(err_.str().rfind("kestrava-sim: cannot load the plug-in: ", 0), 0u) << err_.str();
+  EXPECT_NE(err_.str().find(module), std::string::npos) << err_.str();
+
+  EXPECT_EQ(Run({scenario.string(), "--module", HOST_LIBRARY}, false), kExitLoadFailed);
+  EXPECT_NE(err_.str().find("is not a plug-in module"), std::string::npos) << err_.str();
+}
+
+TEST_F(Simulator, BadCommandLinesShowTheUsage) {
+  const std::vector<std::vector<std::string>> lines = {
+      {}, {"a.json", "b.json"}, {"a.json", "--speed", "2"}, {"a.json", "--out"}};
+  for (const auto& line : lines) {
+    out_.str("");
+    err_.str("");
+    EXPECT_EQ(RunSimulator(line, "kestrava-sim", out_, err_), kExitBadScenario);
+    EXPECT_NE(err_.str().find("usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH]"),
+              std::string::npos)
+        << err_.str();
+  }
+}
+
+}  // namespace
+}  // namespace kestrava::sim
