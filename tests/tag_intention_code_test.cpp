@@ -108,28 +108,15 @@ TEST_F(IntentionCodeItem, GomupNeedsWalAnywhereOnTheRoute) {
   EXPECT_EQ(Code("EKCH", {"X", "GOMUP"}), "EKCH");
 }
 
-TEST_F(IntentionCodeItem, EveryTableRowGivesItsCode) {
+TEST_F(IntentionCodeItem, TableNamesMatchOnlyExactly) {
   const std::pair<const char*, const char*> rows[] = {
-      {"LOLOX", "A"},  {"GAPLI", "A"},  {"RATKA", "A"},  {"TAKAS", "A"},  {"MOSIS", "A"},
-      {"CAMBO", "A"},  {"LIZAD", "A"},  {"UIR05", "A"},  {"SKESO", "B"},  {"MANIG", "B2"},
-      {"SALCO", "B3"}, {"ANNET", "B4"}, {"SOMVA", "C1"}, {"REDFA", "C2"}, {"SUMUM", "C3"},
-      {"VABIK", "D1"}, {"KONAN", "D2"}, {"RINTI", "D3"}, {"MOTOX", "D3"}, {"DVR", "D"},
-      {"SITET", "E"},  {"LAMSO", "F"},  {"MOLIX", "F"},  {"TOPPA", "F"},  {"LONAM", "F"},
-      {"ORTAC", "H"},  {"DIN", "H2"},   {"BASIK", "H3"}, {"LORKU", "H4"}, {"GOBUR", "H4"},
-      {"GIVPO", "K3"}, {"LIFFY", "L"},  {"BAGSO", "L"},  {"LESLU", "M"},  {"EVRIN", "M"},
-      {"MOPAT", "M"},  {"LEDGO", "M"},  {"XIDIL", "P"},  {"RATSU", "R"},  {"LIRKI", "R1"},
-      {"GONUT", "R2"}, {"OLKER", "R3"}, {"MATIK", "R4"}, {"ERAKA", "R6"}, {"BALIX", "R6"},
-      {"ATSIX", "R6"}, {"VATRY", "S4"}, {"BAKUR", "S3"}, {"SLANY", "S2"}, {"BANBA", "S"},
-      {"LIPGO", "T"},  {"NEVIL", "W"},  {"NIBOG", "U5"}, {"KUGUR", "U5"}, {"MIMKU", "U6"},
-      {"IBROD", "U6"}, {"XAMAB", "V"},  {"ORVIK", "Z1"}, {"RIGUV", "Z2"}, {"KLONN", "Z3"},
-      {"ALOTI", "Z4"}, {"NIVUN", "Z5"},
-  };
+      {"LOLOX", "A"}, {"UIR05", "A"}, {"DIN", "H2"}, {"GIVPO", "K3"}, {"NIVUN", "Z5"}};
   for (const auto& [point, code] : rows) {
     EXPECT_EQ(Code("LKPR", {"START", point, "END"}), code) << point;
-    // Near misses of the name give nothing.
     const std::string name = point;
-    EXPECT_EQ(Code("LKPR", {name + "X", name.substr(1), std::string(1, '\0') + name}), "LKPR");
+    EXPECT_EQ(Code("LKPR", {name + "X", name.substr(1), name.substr(0, name.size() - 1)}), "LKPR");
   }
+  EXPECT_EQ(Code("LKPR", {"lolox", "Lolox", " DIN", "DIN "}), "LKPR");
 }
 
 TEST_F(IntentionCodeItem, FallbackIsTheDestinationAsFiled) {
