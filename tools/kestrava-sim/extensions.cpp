@@ -11,6 +11,7 @@ Extensions BuiltInExtensions() {
   RegisterSettingsEvents(extensions);
   RegisterDesktopEvents(extensions);
   RegisterStatisticsLogColumn(extensions);
+  RegisterTagsStep(extensions);
   return extensions;
 }
 

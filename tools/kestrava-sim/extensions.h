@@ -33,5 +33,6 @@ void RegisterUnloadStep(Extensions& extensions);           // steps/unload_step.
 void RegisterSettingsEvents(Extensions& extensions);       // events/settings_events.cpp
 void RegisterDesktopEvents(Extensions& extensions);        // events/desktop_events.cpp
 void RegisterStatisticsLogColumn(Extensions& extensions);  // events/statistics_log_column.cpp
+void RegisterTagsStep(Extensions& extensions);             // steps/tags_step.cpp
 
 }  // namespace kestrava::sim
