@@ -54,9 +54,13 @@ void SquawkAssignWorker(Env& env, WorkerGroup& workers, const UrlTemplate& url_t
       request.plugin == nullptr) {
     return;
   }
+  std::string code = DecodeSquawk(*value);
+  // The recycle code asks for a new code: set from a reply, it would start the next request,
+  // and a service that keeps answering it would be asked without end.
+  if (code == kRecycleSquawkCode) return;
   workers.PostToHost([completion = request.completion, plugin = request.plugin,
                       callsign = request.aircraft_callsign,
-                      code = DecodeSquawk(*value)] { completion(callsign, code, *plugin); });
+                      code = std::move(code)] { completion(callsign, code, *plugin); });
 }
 
 }  // namespace kestrava

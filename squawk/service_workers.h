@@ -30,7 +30,8 @@ void StartupWorker(Env& env, const UrlTemplate& url_template, const std::string&
                    const std::string& version, std::stop_token stop);
 
 // Asks for a code for `request`; when the reply carries one, hands the request's completion with
-// the decoded code to the host's thread through `workers`.
+// the decoded code to the host's thread through `workers`. A reply that decodes to the recycle
+// code carries no code.
 void SquawkAssignWorker(Env& env, WorkerGroup& workers, const UrlTemplate& url_template,
                         const SquawkRequest& request, std::stop_token stop);
 
