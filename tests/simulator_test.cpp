@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/simulation.h"
+
 namespace kestrava::sim {
 namespace {
 
@@ -107,6 +110,34 @@ TEST_F(Simulator, PlaysAScenarioEndToEnd) {
             std::string::npos)
       << summary;
   EXPECT_NE(summary.find("stats.csv (2 lines)"), std::string::npos) << summary;
+}
+
+TEST_F(Simulator, HostReportsAndDesktopCallsBecomeEventsAtTheSimulatedTime) {
+  struct Scenario scenario;
+  scenario.start_unix_millis = 1717596000000;  // 2024-06-05 14:00:00 UTC
+  const Extensions extensions = BuiltInExtensions();
+  {
+    Simulation sim(scenario, extensions, folder_, err_);
+    ASSERT_TRUE(sim.events_ok());
+    sim.env().SetNow(scenario.start_unix_millis + 42'250);
+    sim.world().PluginSavedSetting("SAVELOG", "Statistics log enabled", "1");
+    sim.world().PluginSavedSetting("SQK1", "SQK1", nullptr);
+    sim.env().ShowNotice("Kestrava", "An update is available.\nDownload it?", {});
+    sim.env().SetClipboardText("BAW1 \xff cleared");  // not UTF-8: replaced, never thrown
+    sim.env().PlayAlarmSound();
+  }
+  EXPECT_EQ(
+      ReadFile(folder_ / "events.jsonl"),
+      R"({"t":42.25,"event":"settings_saved","key":"SAVELOG","description":"Statistics log enabled","value":"1"})"
+      "\n"
+      R"({"t":42.25,"event":"settings_saved","key":"SQK1","description":"SQK1","value":null})"
+      "\n"
+      R"({"t":42.25,"event":"notice","caption":"Kestrava","text":"An update is available.\nDownload it?"})"
+      "\n"
+      "{\"t\":42.25,\"event\":\"clipboard\",\"text\":\"BAW1 \xEF\xBF\xBD cleared\"}"  // U+FFFD
+      "\n"
+      R"({"t":42.25,"event":"alarm"})"
+      "\n");
 }
 
 TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
