@@ -4,21 +4,16 @@
 
 #include "plugin/QEXPlugin.h"
 #include "plugin/text_rules.h"
+#include "squawk/squawk_request.h"
 
 namespace kestrava {
-namespace {
-
-// Reported ground speeds below this count as on the ground.
-constexpr int kAirborneFromKnots = 60;
-
-}  // namespace
 
 void QEXPlugin::ApplyInitialAltitude(EuroScopePlugIn::CAircraft aircraft, bool force) {
   EuroScopePlugIn::CController me = ControllerMyself();
   if (std::string_view(me.GetCallsign()).find("OBS") != std::string_view::npos) return;
   if (!m_InitAltsEnabled) return;
   if (me.GetFacility() == 0) return;
-  if (!force && aircraft.GetPosition().GetReportedGS() >= kAirborneFromKnots) return;
+  if (!force && aircraft.GetPosition().GetReportedGS() >= kGroundSpeedThresholdKnots) return;
 
   EuroScopePlugIn::CAircraftFlightPlan plan = aircraft.GetFlightPlan();
   const std::string origin = AsciiUpper(plan.GetOrigin());

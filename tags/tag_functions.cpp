@@ -4,13 +4,11 @@
 
 #include "plugin/QEXPlugin.h"
 #include "plugin/callback_guard.h"
+#include "squawk/squawk_request.h"
 #include "tags/time_format.h"
 
 namespace kestrava {
 namespace {
-
-// The squawk that asks for a new code from the service.
-constexpr char kRecycleSquawk[] = "0200";
 
 // The record of `callsign`, created and appended when there is none.
 CAircraftData& RecordOf(AircraftRegistry& registry, const std::string& callsign) {
@@ -31,11 +29,11 @@ void QEXPlugin::OnFunctionCall(int functionCode, const char* itemString,
 
     switch (functionCode) {
       case kFunctionRecycleSquawk:
-        aircraft.GetControllerAssignedData().SetSquawk(kRecycleSquawk);
+        aircraft.GetControllerAssignedData().SetSquawk(kRecycleSquawkCode);
         break;
       case kFunctionResetInitialAltitude: ApplyInitialAltitude(aircraft, /*force=*/true); break;
       case kFunctionRecycleSquawkAndAltitude:
-        aircraft.GetControllerAssignedData().SetSquawk(kRecycleSquawk);
+        aircraft.GetControllerAssignedData().SetSquawk(kRecycleSquawkCode);
         ApplyInitialAltitude(aircraft, /*force=*/true);
         break;
       case kFunctionEditDepTime: {

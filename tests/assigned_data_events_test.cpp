@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/plugin_fixture.h"
+#include "tests/support/squawk_support.h"
 #include "tests/support/world_recorder.h"
 
 namespace kestrava {
@@ -86,6 +87,56 @@ TEST_F(AssignedDataEvents, FlightPlanChangeIsNotForced) {
   world.Select("BAW1");
   world.CallFunction(kFunctionResetInitialAltitude);  // the tag function still sets it
   EXPECT_EQ(recorder.order, std::vector<std::string>{"altitude BAW1 6000"});
+}
+
+// Records, in the order of the host's calls, when a worker is started (a squawk request).
+class WorkerStartEnv : public testing::ScriptedHttpEnv {
+ public:
+  std::thread StartThread(std::function<void()> body) override {
+    if (order != nullptr) order->push_back("request");
+    return ScriptedHttpEnv::StartThread(std::move(body));
+  }
+  std::vector<std::string>* order = nullptr;
+};
+
+class SquawkEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world.SetObserver(&recorder);
+    world.settings().Preset("SQK1", "EGLL:1");
+    world.settings().Preset("ALT1", "EGLL:BPK7F:6000:1");
+    plugin = std::make_unique<QEXPlugin>(env, registry);
+    world.AttachPlugIn(plugin.get());
+    ASSERT_TRUE(testing::WaitForIdleWorkers(*plugin));  // the start-up exchange
+    env.order = &recorder.order;
+    standin::Aircraft& a = world.AddOrGetAircraft("BAW1");
+    a.flight_plan.origin = "EGLL";
+    a.flight_plan.destination = "LFPG";
+    a.flight_plan.sid = "BPK7F";
+    a.reported_gs = 10;
+  }
+  void TearDown() override { plugin.reset(); }
+
+  WorkerStartEnv env;
+  AircraftRegistry registry;
+  standin::World world;
+  testing::WorldRecorder recorder;
+  std::unique_ptr<QEXPlugin> plugin;
+};
+
+TEST_F(SquawkEvents, FlightPlanChangeRequestsASquawkThenAppliesTheAltitude) {
+  world.ReportFlightPlanUpdate("BAW1");
+  EXPECT_EQ(recorder.order, (std::vector<std::string>{"request", "altitude BAW1 6000"}));
+  ASSERT_TRUE(testing::WaitForIdleWorkers(*plugin));
+  EXPECT_EQ(env.Urls("sqk_assign.php").size(), 1u);
+}
+
+TEST_F(SquawkEvents, SquawkChangeRequestsOnceAndTouchesNoRecord) {
+  world.ControllerSetsSquawk("BAW1", "");
+  EXPECT_EQ(recorder.order, std::vector<std::string>{"request"});
+  ASSERT_TRUE(testing::WaitForIdleWorkers(*plugin));
+  EXPECT_EQ(env.Urls("sqk_assign.php").size(), 1u);
+  EXPECT_EQ(registry.Count(), 0);
 }
 
 }  // namespace
