@@ -20,7 +20,7 @@ class StatisticsLog : public PluginFixture {
  protected:
   void SetUp() override { Load({{"SAVELOG", "1"}, {"SAVELOGFILE", kLog}}); }
 
-  // An aircraft with a complete flight plan, as the Part's example.
+  // An aircraft with a complete flight plan.
   void FileFlightPlan(const std::string& callsign) {
     standin::Aircraft& aircraft = world.AddOrGetAircraft(callsign);
     aircraft.pilot_name = "John Smith";
