@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/world.h"
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/simulation.h"
 
@@ -138,6 +139,18 @@ TEST_F(Simulator, HostReportsAndDesktopCallsBecomeEventsAtTheSimulatedTime) {
       "\n"
       R"({"t":42.25,"event":"alarm"})"
       "\n");
+}
+
+TEST_F(Simulator, AfterARunTheModuleLoadsAgainOnItsOwnServices) {
+  const fs::path scenario = Scenario(R"({"start": "2024-06-05T14:00:00Z",
+    "settings": {"SERVERLOCATION": "http://127.0.0.1:9/"}, "steps": []})");
+  ASSERT_EQ(Run({scenario.string()}), kExitDone) << err_.str();
+  // The simulated services are gone; the module must not still hold them.
+  standin::World world;
+  world.settings().Preset("SERVERLOCATION", "http://127.0.0.1:9/");
+  std::string error;
+  ASSERT_TRUE(world.LoadPlugIn(KESTRAVA_MODULE, error)) << error;
+  world.UnloadPlugIn();
 }
 
 TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {

@@ -55,15 +55,17 @@ void Simulation::Event(std::string_view name, const Json& fields) {
 bool Simulation::Load(const std::string& module_path, std::string& error) {
   world_->controller() = controller_;
   for (const auto& [key, value] : settings_) world_->settings().Preset(key, value);
-  bool took_env = false;
+  UseEnvFunction use_env = nullptr;
   const bool ok = world_->LoadPlugIn(module_path, error, [&](standin::PlugInModule& module) {
-    auto use_env = reinterpret_cast<UseEnvFunction>(module.Symbol(kUseEnvExport));
-    if (use_env == nullptr) return;
-    use_env(&env_);
-    took_env = true;
+    use_env = reinterpret_cast<UseEnvFunction>(module.Symbol(kUseEnvExport));
+    if (use_env != nullptr) use_env(&env_);
   });
   if (!ok) return false;
-  if (!took_env) {
+  if (use_env != nullptr) {
+    // The plug-in object holds the services now. The module forgets them, so that a later load
+    // in this process does not find them gone (a Linux module can stay mapped after unloading).
+    use_env(nullptr);
+  } else {
     // Loaded on the module's own services, real time: unusable for a reproducible run.
     world_->UnloadPlugIn();
     error = "the module '" + module_path + "' does not export " + kUseEnvExport +
