@@ -21,7 +21,8 @@ kestrava::Env* g_env = nullptr;  // services handed in before the entry; null: t
 extern "C" {
 
 // Not called by the real host: the stand-in host calls it before EuroScopePlugInInit to run the
-// plug-in on services of its own (simulated time). `env` must outlive the plug-in object.
+// plug-in on services of its own (simulated time). `env` must outlive the plug-in object; the
+// exit forgets it.
 KESTRAVA_EXPORT void KestravaUseEnv(kestrava::Env* env) { g_env = env; }
 
 KESTRAVA_EXPORT void EuroScopePlugInInit(EuroScopePlugIn::CPlugIn** ppPlugInInstance) {
@@ -37,6 +38,9 @@ KESTRAVA_EXPORT void EuroScopePlugInInit(EuroScopePlugIn::CPlugIn** ppPlugInInst
 KESTRAVA_EXPORT void EuroScopePlugInExit() {
   kestrava::NoThrow([] { delete kestrava::thePlugIn; });
   kestrava::thePlugIn = nullptr;
+  // Services handed in serve one load: the module may stay mapped and be loaded again by a host
+  // that hands in none, after the old services are gone.
+  g_env = nullptr;
 }
 
 }  // extern "C"
