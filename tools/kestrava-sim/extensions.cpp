@@ -12,6 +12,13 @@ Extensions BuiltInExtensions() {
   RegisterDesktopEvents(extensions);
   RegisterStatisticsLogColumn(extensions);
   RegisterTagsStep(extensions);
+  RegisterGroundStateStep(extensions);
+  RegisterSelectStep(extensions);
+  RegisterFunctionStep(extensions);
+  RegisterPopupStep(extensions);
+  RegisterCommandStep(extensions);
+  RegisterClearedAltitudeEvents(extensions);
+  RegisterPopupEditEvents(extensions);
   return extensions;
 }
 

@@ -35,4 +35,13 @@ void RegisterDesktopEvents(Extensions& extensions);        // events/desktop_eve
 void RegisterStatisticsLogColumn(Extensions& extensions);  // events/statistics_log_column.cpp
 void RegisterTagsStep(Extensions& extensions);             // steps/tags_step.cpp
 
+// The controller's actions on aircraft and the command line, and what the host shows of them.
+void RegisterGroundStateStep(Extensions& extensions);        // steps/ground_state_step.cpp
+void RegisterSelectStep(Extensions& extensions);             // steps/select_step.cpp
+void RegisterFunctionStep(Extensions& extensions);           // steps/function_step.cpp
+void RegisterPopupStep(Extensions& extensions);              // steps/popup_step.cpp
+void RegisterCommandStep(Extensions& extensions);            // steps/command_step.cpp
+void RegisterClearedAltitudeEvents(Extensions& extensions);  // events/cleared_altitude_events.cpp
+void RegisterPopupEditEvents(Extensions& extensions);        // events/popup_edit_events.cpp
+
 }  // namespace kestrava::sim
