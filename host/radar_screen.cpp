@@ -1,7 +1,15 @@
-// The stand-in host's implementation of the radar display side of the host interface.
+// The stand-in host's implementation of the radar display side of the host interface. A screen
+// object's binding is the standin::Display it draws; one that no display has taken yet reads no
+// settings and its operations do nothing.
+#include "host/display.h"
 #include "plugin/EuroScopePlugIn.h"
 
 namespace EuroScopePlugIn {
+namespace {
+
+standin::Display* DisplayOf(void* binding) { return static_cast<standin::Display*>(binding); }
+
+}  // namespace
 
 CRadarScreen::CRadarScreen() = default;
 
@@ -23,11 +31,31 @@ void CRadarScreen::OnDoubleClickScreenObject(int, const char*, ScreenPoint, Scre
 void CRadarScreen::OnMoveScreenObject(int, const char*, ScreenPoint, ScreenRect, bool) {}
 void CRadarScreen::OnFunctionCall(int, const char*, ScreenPoint, ScreenRect) {}
 
-// Displays arrive with the radar screen work; until then a screen has no display behind it.
-const char* CRadarScreen::GetDataFromAsr(const char*) { return nullptr; }
-void CRadarScreen::SaveDataToAsr(const char*, const char*, const char*) {}
-void CRadarScreen::AddScreenObject(int, const char*, ScreenRect, bool, const char*) {}
-ScreenPoint CRadarScreen::ConvertCoordFromPositionToPixel(CPosition) { return {}; }
-void CRadarScreen::RequestRefresh() {}
+const char* CRadarScreen::GetDataFromAsr(const char* key) {
+  if (m_pBinding == nullptr || key == nullptr) return nullptr;
+  return DisplayOf(m_pBinding)->settings().Get(key);
+}
+
+void CRadarScreen::SaveDataToAsr(const char* key, const char* description, const char* value) {
+  if (m_pBinding == nullptr || key == nullptr) return;
+  DisplayOf(m_pBinding)->SaveSetting(key, description != nullptr ? description : "", value);
+}
+
+void CRadarScreen::AddScreenObject(int objectType, const char* objectId, ScreenRect area,
+                                   bool moveable, const char* message) {
+  if (m_pBinding == nullptr) return;
+  DisplayOf(m_pBinding)
+      ->AddObject(standin::ScreenObject{objectType, objectId != nullptr ? objectId : "", area,
+                                        moveable, message != nullptr ? message : ""});
+}
+
+ScreenPoint CRadarScreen::ConvertCoordFromPositionToPixel(CPosition position) {
+  if (m_pBinding == nullptr) return {};
+  return DisplayOf(m_pBinding)->ToPixel(position);
+}
+
+void CRadarScreen::RequestRefresh() {
+  if (m_pBinding != nullptr) DisplayOf(m_pBinding)->RequestRefresh();
+}
 
 }  // namespace EuroScopePlugIn

@@ -26,6 +26,7 @@ World::World(std::string settings_path)
 
 World::~World() {
   UnloadPlugIn();
+  displays_.CloseScreens();  // of a plug-in object attached by a test
   if (g_current == this) g_current = nullptr;
 }
 
@@ -93,6 +94,8 @@ bool World::LoadPlugIn(const std::string& path, std::string& error,
 
 void World::UnloadPlugIn() {
   if (!module_) return;
+  // The screen objects are the module's: they end before it goes.
+  displays_.CloseScreens();
   auto exit = reinterpret_cast<ExitFunction>(module_->Symbol("EuroScopePlugInExit"));
   ++depth_;
   exit();
@@ -114,7 +117,10 @@ PlugInBinding* World::AttachBinding(EuroScopePlugIn::CPlugIn* plugin) {
 }
 
 void World::DetachBinding(EuroScopePlugIn::CPlugIn* plugin) {
-  if (binding_ && binding_->plugin == plugin) binding_.reset();
+  if (binding_ && binding_->plugin == plugin) {
+    displays_.CloseScreens();
+    binding_.reset();
+  }
   if (plugin_ == plugin) plugin_ = nullptr;
 }
 
@@ -205,7 +211,7 @@ bool World::AnswerPopup(const std::string& text) {
 bool World::CompileCommand(const std::string& line) {
   bool handled = false;
   Deliver([&] { handled = plugin_->OnCompileCommand(line.c_str()); });
-  return handled;
+  return handled || displays_.OfferCommand(line);
 }
 
 void World::OpenPopup(PopupEdit popup) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/desktop.h"
+#include "host/display_list.h"
 #include "host/module_loader.h"
 #include "host/settings_store.h"
 #include "plugin/EuroScopePlugIn.h"
@@ -147,8 +148,12 @@ class World {
   // The controller types `text` into the open popup editor and presses Enter. Returns false when
   // no editor is open.
   bool AnswerPopup(const std::string& text);
-  // Offers a typed line to the plug-in. Returns whether it was handled.
+  // Offers a typed line to the plug-in, then (when it declines) to the displays' screen objects.
+  // Returns whether it was handled.
   bool CompileCommand(const std::string& line);
+
+  // --- Radar displays ---------------------------------------------------------------------------
+  DisplayList& displays() { return displays_; }
 
   // --- Used by the host-interface implementation --------------------------------------------
   PlugInBinding* AttachBinding(EuroScopePlugIn::CPlugIn* plugin);
@@ -160,6 +165,8 @@ class World {
                           const char* value);
 
  private:
+  friend class DisplayList;  // delivers the display callbacks
+
   // Runs `call` as an outermost host callback, then delivers queued notifications.
   void Deliver(const std::function<void()>& call);
 
@@ -174,6 +181,7 @@ class World {
   std::unique_ptr<PlugInModule> module_;
   EuroScopePlugIn::CPlugIn* plugin_ = nullptr;
   std::unique_ptr<PlugInBinding> binding_;
+  DisplayList displays_{*this};
 
   int depth_ = 0;
   std::deque<std::pair<std::string, int>> pending_assigned_data_;

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/drawing.h"
 #include "platform/system_time.h"
 
 namespace kestrava {
@@ -85,6 +86,11 @@ class Env {
   // Starts the countdown alarm sound and returns at once (any thread). Silent when no sound
   // device exists.
   virtual void PlayAlarmSound() = 0;
+
+  // --- Drawing --------------------------------------------------------------------------------
+  // The drawing calls for the host's device contexts (see platform/drawing.h); alive as long as
+  // this Env.
+  virtual Drawing& DrawingService() = 0;
 };
 
 // Forwards every call to another Env. Derive from it to override a few calls; the target must
@@ -122,6 +128,7 @@ class EnvWrapper : public Env {
   }
   bool SetClipboardText(const std::string& text) override { return target_.SetClipboardText(text); }
   void PlayAlarmSound() override { target_.PlayAlarmSound(); }
+  Drawing& DrawingService() override { return target_.DrawingService(); }
 
  private:
   Env& target_;

@@ -1,12 +1,28 @@
-// Plays the countdown alarm on the POSIX backend. Thread: any.
+// Plays the countdown alarm on the POSIX backend: the module's built-in WAVE through ALSA's
+// default playback device, on a thread of its own. Silent when there is no sound device.
+//
+// Thread: Play from any thread. A new alarm cuts a sound still playing short; destroying the
+// player (the module's unload) stops the sound and waits for its thread.
 #pragma once
+
+#include <mutex>
+#include <thread>
 
 namespace kestrava {
 
 class AlarmPlayer {
  public:
-  // Starts the alarm and returns at once; silent when no sound device exists.
+  AlarmPlayer();
+  ~AlarmPlayer();
+  AlarmPlayer(const AlarmPlayer&) = delete;
+  AlarmPlayer& operator=(const AlarmPlayer&) = delete;
+
+  // Starts the alarm and returns at once.
   void Play();
+
+ private:
+  std::mutex mutex_;
+  std::jthread playing_;  // guarded by mutex_
 };
 
 }  // namespace kestrava

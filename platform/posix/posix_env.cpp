@@ -1,6 +1,6 @@
-// The POSIX backend: real clock, POSIX files, std::thread, and the stand-in host's desktop for the
+// The POSIX backend: real clock, POSIX files, std::thread, the stand-in host's desktop for the
 // host-thread queue, notices and the clipboard (on Linux the module only ever runs inside the
-// stand-in host).
+// stand-in host), cairo for drawing and ALSA for the alarm.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include "platform/env.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/posix/alarm_player.h"
+#include "platform/posix/cairo_drawing.h"
 #include "platform/posix/curl_http.h"
 
 namespace kestrava {
@@ -104,8 +105,11 @@ class PosixEnv final : public Env {
 
   void PlayAlarmSound() override { alarm_.Play(); }
 
+  Drawing& DrawingService() override { return drawing_; }
+
  private:
   AlarmPlayer alarm_;
+  CairoDrawing drawing_;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The Windows backend: GetSystemTime, Win32 files, std::thread, a message-only window for the
-// hand-over to the host's thread, WinINet, the volume serial number, MessageBoxA, the clipboard
-// and PlaySoundA.
+// hand-over to the host's thread, WinINet, the volume serial number, MessageBoxA, the clipboard,
+// PlaySoundA, and GDI+ and GDI for drawing.
 #include <windows.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include "platform/env.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/win32/alarm_sound.h"
+#include "platform/win32/gdi_drawing.h"
 #include "platform/win32/host_thread_window.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/wininet_http.h"
@@ -90,8 +91,11 @@ class Win32Env final : public Env {
 
   void PlayAlarmSound() override { PlayAlarmResource(); }
 
+  Drawing& DrawingService() override { return drawing_; }
+
  private:
   HostThreadWindow window_;
+  GdiDrawing drawing_;
 };
 
 }  // namespace

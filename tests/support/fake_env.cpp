@@ -107,8 +107,17 @@ bool FakeEnv::SetClipboardText(const std::string& text) {
 }
 
 void FakeEnv::PlayAlarmSound() {
-  std::lock_guard lock(mutex_);
-  ++alarms;
+  {
+    std::lock_guard lock(mutex_);
+    ++alarms;
+  }
+  alarm_played_.notify_all();
+}
+
+int FakeEnv::WaitForAlarms(int count, std::chrono::milliseconds limit) {
+  std::unique_lock lock(mutex_);
+  alarm_played_.wait_for(lock, limit, [&] { return alarms >= count; });
+  return alarms;
 }
 
 }  // namespace kestrava::testing

@@ -1,6 +1,7 @@
 // A deterministic Env for tests: a settable clock, files kept in memory (or failing), tasks
-// posted to the host's thread kept until RunPostedTasks, scripted HTTP answers, and records of
-// notices, clipboard texts and alarms. Override a single call in a subclass to inject a fault.
+// posted to the host's thread kept until RunPostedTasks, scripted HTTP answers, records of
+// notices, clipboard texts and alarms, and a drawing backend that records its calls. Override a
+// single call in a subclass to inject a fault.
 #pragma once
 
 #include <condition_variable>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "tests/support/recording_drawing.h"
 
 namespace kestrava::testing {
 
@@ -52,12 +54,20 @@ class FakeEnv : public Env {
   std::vector<std::pair<std::string, std::string>> notices;
   std::vector<std::string> clipboard;
   int alarms = 0;
+  // Waits (up to `limit` of real time, as a safety net) until at least `count` alarms have
+  // played; returns the number played.
+  int WaitForAlarms(int count, std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+  // --- Drawing ---
+  Drawing& DrawingService() override { return drawing; }
+  RecordingDrawing drawing;
 
   std::mutex& mutex() { return mutex_; }
 
  private:
   std::mutex mutex_;
   std::condition_variable_any clock_changed_;
+  std::condition_variable alarm_played_;
   std::int64_t unix_millis_ = 1717596189000;  // 2024-06-05 14:03:09 UTC
   std::deque<std::function<void()>> posted_;
 };

@@ -1,0 +1,370 @@
+#include "platform/posix/cairo_drawing.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <numbers>
+#include <string>
+
+namespace kestrava {
+namespace {
+
+// GDI+'s pixel grid puts pixel centres on whole coordinates, cairo's on halves.
+constexpr double kPixelCentre = 0.5;
+// The screen resolution fonts are measured against.
+constexpr int kScreenDotsPerInch = 96;
+
+struct Colour {
+  double red = 0.0;
+  double green = 0.0;
+  double blue = 0.0;
+  double alpha = 1.0;
+};
+
+Colour FromColorRef(ColorRef c) {
+  return Colour{static_cast<double>(c & 0xFFu) / 255.0,
+                static_cast<double>((c >> 8) & 0xFFu) / 255.0,
+                static_cast<double>((c >> 16) & 0xFFu) / 255.0, 1.0};
+}
+
+Colour FromArgb(Argb c) {
+  return Colour{
+      static_cast<double>((c >> 16) & 0xFFu) / 255.0, static_cast<double>((c >> 8) & 0xFFu) / 255.0,
+      static_cast<double>(c & 0xFFu) / 255.0, static_cast<double>((c >> 24) & 0xFFu) / 255.0};
+}
+
+void SetSource(cairo_t* cr, const Colour& c) {
+  cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha);
+}
+
+// --- GDI+ objects
+// ---------------------------------------------------------------------------------
+
+struct Graphics {
+  cairo_t* cr = nullptr;
+};
+
+struct Pen {
+  Colour colour;
+  double width = 1.0;
+};
+
+Graphics* GraphicsOf(GpGraphics* handle) { return reinterpret_cast<Graphics*>(handle); }
+Pen* PenOf(GpPen* handle) { return reinterpret_cast<Pen*>(handle); }
+
+void StrokeWith(cairo_t* cr, const Pen& pen) {
+  SetSource(cr, pen.colour);
+  // A pen of width 0 draws the thinnest line, as GDI+ does.
+  cairo_set_line_width(cr, pen.width > 0.0 ? pen.width : 1.0);
+  cairo_stroke(cr);
+}
+
+// --- GDI objects ------------------------------------------------------------------------------
+
+struct GdiValue {
+  enum class Kind { Font, Brush, Pen } kind = Kind::Pen;
+  Colour colour;            // brush and pen
+  int width = 1;            // pen
+  std::string face;         // font
+  double pixel_size = 0.0;  // font
+};
+
+GdiValue* ValueOf(GdiObject handle) { return reinterpret_cast<GdiValue*>(handle); }
+GdiObject HandleOf(GdiValue* value) { return reinterpret_cast<GdiObject>(value); }
+
+// The objects a device context starts with; never deleted.
+GdiValue& StockFont() {
+  static GdiValue font{GdiValue::Kind::Font, {}, 1, "sans-serif", 16.0};
+  return font;
+}
+GdiValue& StockBrush() {
+  static GdiValue brush{GdiValue::Kind::Brush, FromColorRef(Rgb(255, 255, 255)), 1, {}, 0.0};
+  return brush;
+}
+GdiValue& StockPen() {
+  static GdiValue pen{GdiValue::Kind::Pen, FromColorRef(Rgb(0, 0, 0)), 1, {}, 0.0};
+  return pen;
+}
+
+bool IsStock(const GdiValue* value) {
+  return value == &StockFont() || value == &StockBrush() || value == &StockPen();
+}
+
+// Host texts are 8-bit (Latin-1) bytes; cairo takes UTF-8.
+std::string Utf8FromLatin1(const char* text, int count) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      out += static_cast<char>(byte);
+    } else {
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return out;
+}
+
+class CairoDeviceContext final : public DeviceContextWrapper {
+ public:
+  explicit CairoDeviceContext(cairo_t* cr) : cr_(cr) {
+    cairo_save(cr_);
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+  }
+  ~CairoDeviceContext() override { cairo_restore(cr_); }
+
+  GdiObject SelectObject(GdiObject object) override {
+    GdiValue* value = ValueOf(object);
+    if (value == nullptr) return nullptr;
+    Selected& slot = value->kind == GdiValue::Kind::Font    ? font_
+                     : value->kind == GdiValue::Kind::Brush ? brush_
+                                                            : pen_;
+    const GdiObject previous = slot.handle;
+    // The values are copied, so deleting an object never leaves this context dangling.
+    slot = Selected{object, *value};
+    return previous;
+  }
+
+  void Draw3dRect(int x, int y, int cx, int cy, ColorRef top_left, ColorRef bottom_right) override {
+    FillSolid(x, y, x + cx - 1, y + 1, top_left);
+    FillSolid(x, y, x + 1, y + cy - 1, top_left);
+    FillSolid(x + cx, y, x + cx - 1, y + cy, bottom_right);
+    FillSolid(x, y + cy, x + cx, y + cy - 1, bottom_right);
+  }
+
+  void FillRect(const Rect& rect, GdiObject brush) override {
+    const GdiValue* value = ValueOf(brush);
+    if (value == nullptr || value->kind != GdiValue::Kind::Brush) return;
+    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+    cairo_rectangle(cr_, rect.left, rect.top, static_cast<double>(rect.right) - rect.left,
+                    static_cast<double>(rect.bottom) - rect.top);
+    SetSource(cr_, value->colour);
+    cairo_fill(cr_);
+  }
+
+  ColorRef SetTextColor(ColorRef colour) override {
+    const ColorRef previous = text_colour_;
+    text_colour_ = colour;
+    return previous;
+  }
+
+  bool TextOutA(int x, int y, const char* text, int count) override {
+    if (text == nullptr || count < 0) return false;
+    const GdiValue& font = font_.value;
+    cairo_save(cr_);
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
+    cairo_select_font_face(cr_, font.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
+                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, font.pixel_size);
+    cairo_font_extents_t extents;
+    cairo_font_extents(cr_, &extents);
+    cairo_move_to(cr_, x, y + extents.ascent);
+    SetSource(cr_, FromColorRef(text_colour_));
+    cairo_show_text(cr_, Utf8FromLatin1(text, count).c_str());
+    cairo_restore(cr_);
+    return cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
+  }
+
+  bool MoveTo(int x, int y) override {
+    x_ = x;
+    y_ = y;
+    return true;
+  }
+
+  bool LineTo(int x, int y) override {
+    const GdiValue& pen = pen_.value;
+    cairo_new_path(cr_);
+    cairo_move_to(cr_, x_ + kPixelCentre, y_ + kPixelCentre);
+    cairo_line_to(cr_, x + kPixelCentre, y + kPixelCentre);
+    // Wide GDI pens have round ends; one-pixel lines stop at the end point.
+    cairo_set_line_cap(cr_, pen.width > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_width(cr_, std::max(pen.width, 1));
+    SetSource(cr_, pen.colour);
+    cairo_stroke(cr_);
+    x_ = x;
+    y_ = y;
+    return true;
+  }
+
+ private:
+  struct Selected {
+    GdiObject handle;
+    GdiValue value;
+  };
+
+  // Fills the pixels between two corners given in either order, as GDI's opaque fills do.
+  void FillSolid(int x1, int y1, int x2, int y2, ColorRef colour) {
+    const int left = std::min(x1, x2);
+    const int right = std::max(x1, x2);
+    const int top = std::min(y1, y2);
+    const int bottom = std::max(y1, y2);
+    if (left == right || top == bottom) return;
+    cairo_rectangle(cr_, left, top, static_cast<double>(right) - left,
+                    static_cast<double>(bottom) - top);
+    SetSource(cr_, FromColorRef(colour));
+    cairo_fill(cr_);
+  }
+
+  cairo_t* cr_;
+  Selected font_{HandleOf(&StockFont()), StockFont()};
+  Selected brush_{HandleOf(&StockBrush()), StockBrush()};
+  Selected pen_{HandleOf(&StockPen()), StockPen()};
+  ColorRef text_colour_ = Rgb(0, 0, 0);
+  int x_ = 0;
+  int y_ = 0;
+};
+
+}  // namespace
+
+GpStatus CairoDrawing::GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput& input) {
+  static std::atomic<std::uintptr_t> next_token{1};
+  if (token == nullptr || input.GdiplusVersion != 1) return GpStatus::InvalidParameter;
+  *token = next_token++;
+  return GpStatus::Ok;
+}
+
+void CairoDrawing::GdiplusShutdown(std::uintptr_t /*token*/) {}
+
+GpStatus CairoDrawing::GdipCreateFromHDC(DeviceContext dc, GpGraphics** graphics) {
+  if (graphics == nullptr) return GpStatus::InvalidParameter;
+  *graphics = nullptr;
+  auto* cr = static_cast<cairo_t*>(dc);
+  if (cr == nullptr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) return GpStatus::InvalidParameter;
+  auto* made = new (std::nothrow) Graphics{cr};
+  if (made == nullptr) return GpStatus::OutOfMemory;
+  cairo_save(cr);
+  cairo_translate(cr, kPixelCentre, kPixelCentre);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+  *graphics = reinterpret_cast<GpGraphics*>(made);
+  return GpStatus::Ok;
+}
+
+GpStatus CairoDrawing::GdipSetSmoothingMode(GpGraphics* graphics, SmoothingMode mode) {
+  Graphics* g = GraphicsOf(graphics);
+  if (g == nullptr) return GpStatus::InvalidParameter;
+  switch (mode) {
+    case SmoothingMode::Default:
+    case SmoothingMode::HighSpeed:
+    case SmoothingMode::None: cairo_set_antialias(g->cr, CAIRO_ANTIALIAS_NONE); return GpStatus::Ok;
+    case SmoothingMode::HighQuality:
+    case SmoothingMode::AntiAlias:
+      cairo_set_antialias(g->cr, CAIRO_ANTIALIAS_GRAY);
+      return GpStatus::Ok;
+  }
+  return GpStatus::InvalidParameter;
+}
+
+GpStatus CairoDrawing::GdipCreatePen1(Argb colour, float width, GpUnit unit, GpPen** pen) {
+  if (pen == nullptr) return GpStatus::InvalidParameter;
+  *pen = nullptr;
+  if (!(width >= 0.0f) ||
+      (unit != GpUnit::World && unit != GpUnit::Display && unit != GpUnit::Pixel)) {
+    return GpStatus::InvalidParameter;
+  }
+  auto* made = new (std::nothrow) Pen{FromArgb(colour), static_cast<double>(width)};
+  if (made == nullptr) return GpStatus::OutOfMemory;
+  *pen = reinterpret_cast<GpPen*>(made);
+  return GpStatus::Ok;
+}
+
+GpStatus CairoDrawing::GdipDrawArc(GpGraphics* graphics, GpPen* pen, float x, float y, float width,
+                                   float height, float start_angle, float sweep_angle) {
+  Graphics* g = GraphicsOf(graphics);
+  Pen* p = PenOf(pen);
+  if (g == nullptr || p == nullptr || !(width > 0.0f) || !(height > 0.0f) || !std::isfinite(x) ||
+      !std::isfinite(y) || !std::isfinite(start_angle) || !std::isfinite(sweep_angle)) {
+    return GpStatus::InvalidParameter;
+  }
+  constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+  cairo_t* cr = g->cr;
+  cairo_new_path(cr);
+  cairo_save(cr);
+  cairo_translate(cr, static_cast<double>(x) + width / 2.0, static_cast<double>(y) + height / 2.0);
+  cairo_scale(cr, width / 2.0, height / 2.0);
+  const bool whole = std::fabs(sweep_angle) >= 360.0f;
+  const double start = static_cast<double>(start_angle) * kRadiansPerDegree;
+  const double end = start + (whole ? 360.0 : static_cast<double>(sweep_angle)) * kRadiansPerDegree;
+  if (sweep_angle >= 0.0f) {
+    cairo_arc(cr, 0.0, 0.0, 1.0, start, end);
+  } else {
+    cairo_arc_negative(cr, 0.0, 0.0, 1.0, start, end);
+  }
+  if (whole) cairo_close_path(cr);
+  cairo_restore(cr);  // the pen's width is in pixels, not in the ellipse's scale
+  StrokeWith(cr, *p);
+  return GpStatus::Ok;
+}
+
+GpStatus CairoDrawing::GdipDrawLines(GpGraphics* graphics, GpPen* pen, const PointF* points,
+                                     int count) {
+  Graphics* g = GraphicsOf(graphics);
+  Pen* p = PenOf(pen);
+  if (g == nullptr || p == nullptr || points == nullptr || count < 2) {
+    return GpStatus::InvalidParameter;
+  }
+  cairo_t* cr = g->cr;
+  cairo_new_path(cr);
+  cairo_move_to(cr, points[0].X, points[0].Y);
+  for (int i = 1; i < count; ++i) cairo_line_to(cr, points[i].X, points[i].Y);
+  StrokeWith(cr, *p);
+  return GpStatus::Ok;
+}
+
+GpStatus CairoDrawing::GdipDeletePen(GpPen* pen) {
+  if (pen == nullptr) return GpStatus::InvalidParameter;
+  delete PenOf(pen);
+  return GpStatus::Ok;
+}
+
+GpStatus CairoDrawing::GdipDeleteGraphics(GpGraphics* graphics) {
+  Graphics* g = GraphicsOf(graphics);
+  if (g == nullptr) return GpStatus::InvalidParameter;
+  cairo_restore(g->cr);
+  delete g;
+  return GpStatus::Ok;
+}
+
+GdiObject CairoDrawing::CreatePointFont(int tenths, const char* face) {
+  // As a screen font: the height in pixels is the point size at the screen's resolution.
+  const double pixels =
+      std::round(std::abs(static_cast<double>(tenths)) * kScreenDotsPerInch / 720.0);
+  if (pixels <= 0.0) return nullptr;
+  try {
+    return HandleOf(new GdiValue{GdiValue::Kind::Font, {}, 1, face != nullptr ? face : "", pixels});
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+GdiObject CairoDrawing::CreateSolidBrush(ColorRef colour) {
+  return HandleOf(new (std::nothrow)
+                      GdiValue{GdiValue::Kind::Brush, FromColorRef(colour), 1, {}, 0.0});
+}
+
+GdiObject CairoDrawing::CreatePen(PenStyle style, int width, ColorRef colour) {
+  if (style != PenStyle::Solid || width < 0) return nullptr;
+  return HandleOf(new (std::nothrow) GdiValue{
+      GdiValue::Kind::Pen, FromColorRef(colour), std::max(width, 1), {}, 0.0});
+}
+
+bool CairoDrawing::DeleteObject(GdiObject object) {
+  GdiValue* value = ValueOf(object);
+  if (value == nullptr || IsStock(value)) return false;
+  delete value;
+  return true;
+}
+
+std::unique_ptr<DeviceContextWrapper> CairoDrawing::AttachDC(DeviceContext dc) {
+  auto* cr = static_cast<cairo_t*>(dc);
+  if (cr == nullptr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) return nullptr;
+  return std::unique_ptr<DeviceContextWrapper>(new (std::nothrow) CairoDeviceContext(cr));
+}
+
+}  // namespace kestrava

@@ -1,0 +1,179 @@
+#include "platform/win32/gdi_drawing.h"
+
+#include <windows.h>
+// windows.h first: the GDI+ headers build on it.
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace kestrava {
+namespace {
+
+namespace flat = Gdiplus::DllExports;
+
+GpStatus StatusOf(Gdiplus::GpStatus status) {
+  switch (status) {
+    case Gdiplus::Ok: return GpStatus::Ok;
+    case Gdiplus::InvalidParameter: return GpStatus::InvalidParameter;
+    case Gdiplus::OutOfMemory: return GpStatus::OutOfMemory;
+    default: return GpStatus::GenericError;
+  }
+}
+
+Gdiplus::GpGraphics* GraphicsOf(GpGraphics* handle) {
+  return reinterpret_cast<Gdiplus::GpGraphics*>(handle);
+}
+Gdiplus::GpPen* PenOf(GpPen* handle) { return reinterpret_cast<Gdiplus::GpPen*>(handle); }
+HGDIOBJ ObjectOf(GdiObject handle) { return reinterpret_cast<HGDIOBJ>(handle); }
+GdiObject HandleOf(HGDIOBJ object) { return reinterpret_cast<GdiObject>(object); }
+
+class GdiDeviceContext final : public DeviceContextWrapper {
+ public:
+  explicit GdiDeviceContext(HDC hdc) : hdc_(hdc) {}
+  // Detaching leaves the host's device context open.
+  ~GdiDeviceContext() override = default;
+
+  GdiObject SelectObject(GdiObject object) override {
+    HGDIOBJ previous = ::SelectObject(hdc_, ObjectOf(object));
+    return previous == HGDI_ERROR ? nullptr : HandleOf(previous);
+  }
+
+  void Draw3dRect(int x, int y, int cx, int cy, ColorRef top_left, ColorRef bottom_right) override {
+    FillSolid(x, y, x + cx - 1, y + 1, top_left);
+    FillSolid(x, y, x + 1, y + cy - 1, top_left);
+    FillSolid(x + cx, y, x + cx - 1, y + cy, bottom_right);
+    FillSolid(x, y + cy, x + cx, y + cy - 1, bottom_right);
+  }
+
+  void FillRect(const Rect& rect, GdiObject brush) override {
+    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    ::FillRect(hdc_, &r, static_cast<HBRUSH>(ObjectOf(brush)));
+  }
+
+  ColorRef SetTextColor(ColorRef colour) override { return ::SetTextColor(hdc_, colour); }
+
+  bool TextOutA(int x, int y, const char* text, int count) override {
+    return ::TextOutA(hdc_, x, y, text, count) != FALSE;
+  }
+
+  bool MoveTo(int x, int y) override { return ::MoveToEx(hdc_, x, y, nullptr) != FALSE; }
+
+  bool LineTo(int x, int y) override { return ::LineTo(hdc_, x, y) != FALSE; }
+
+ private:
+  // Fills the pixels between two corners given in either order in one colour, leaving the
+  // device context's background colour as it was.
+  void FillSolid(int x1, int y1, int x2, int y2, ColorRef colour) {
+    const RECT r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    const COLORREF previous = ::SetBkColor(hdc_, colour);
+    ::ExtTextOutA(hdc_, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    ::SetBkColor(hdc_, previous);
+  }
+
+  HDC hdc_;
+};
+
+}  // namespace
+
+GpStatus GdiDrawing::GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput& input) {
+  if (token == nullptr) return GpStatus::InvalidParameter;
+  Gdiplus::GdiplusStartupInput startup;
+  startup.GdiplusVersion = input.GdiplusVersion;
+  startup.DebugEventCallback = reinterpret_cast<Gdiplus::DebugEventProc>(input.DebugEventCallback);
+  startup.SuppressBackgroundThread = input.SuppressBackgroundThread ? TRUE : FALSE;
+  startup.SuppressExternalCodecs = input.SuppressExternalCodecs ? TRUE : FALSE;
+  ULONG_PTR made = 0;
+  const GpStatus status = StatusOf(Gdiplus::GdiplusStartup(&made, &startup, nullptr));
+  *token = made;
+  return status;
+}
+
+void GdiDrawing::GdiplusShutdown(std::uintptr_t token) { Gdiplus::GdiplusShutdown(token); }
+
+GpStatus GdiDrawing::GdipCreateFromHDC(DeviceContext dc, GpGraphics** graphics) {
+  if (graphics == nullptr) return GpStatus::InvalidParameter;
+  Gdiplus::GpGraphics* made = nullptr;
+  const GpStatus status = StatusOf(flat::GdipCreateFromHDC(static_cast<HDC>(dc), &made));
+  *graphics = reinterpret_cast<GpGraphics*>(made);
+  return status;
+}
+
+GpStatus GdiDrawing::GdipSetSmoothingMode(GpGraphics* graphics, SmoothingMode mode) {
+  return StatusOf(
+      flat::GdipSetSmoothingMode(GraphicsOf(graphics), static_cast<Gdiplus::SmoothingMode>(mode)));
+}
+
+GpStatus GdiDrawing::GdipCreatePen1(Argb colour, float width, GpUnit unit, GpPen** pen) {
+  if (pen == nullptr) return GpStatus::InvalidParameter;
+  Gdiplus::GpPen* made = nullptr;
+  const GpStatus status =
+      StatusOf(flat::GdipCreatePen1(colour, width, static_cast<Gdiplus::Unit>(unit), &made));
+  *pen = reinterpret_cast<GpPen*>(made);
+  return status;
+}
+
+GpStatus GdiDrawing::GdipDrawArc(GpGraphics* graphics, GpPen* pen, float x, float y, float width,
+                                 float height, float start_angle, float sweep_angle) {
+  return StatusOf(flat::GdipDrawArc(GraphicsOf(graphics), PenOf(pen), x, y, width, height,
+                                    start_angle, sweep_angle));
+}
+
+GpStatus GdiDrawing::GdipDrawLines(GpGraphics* graphics, GpPen* pen, const PointF* points,
+                                   int count) {
+  if (points == nullptr || count < 2) return GpStatus::InvalidParameter;
+  try {
+    std::vector<Gdiplus::PointF> converted;
+    converted.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) converted.emplace_back(points[i].X, points[i].Y);
+    return StatusOf(flat::GdipDrawLines(GraphicsOf(graphics), PenOf(pen), converted.data(), count));
+  } catch (...) {
+    return GpStatus::OutOfMemory;
+  }
+}
+
+GpStatus GdiDrawing::GdipDeletePen(GpPen* pen) { return StatusOf(flat::GdipDeletePen(PenOf(pen))); }
+
+GpStatus GdiDrawing::GdipDeleteGraphics(GpGraphics* graphics) {
+  return StatusOf(flat::GdipDeleteGraphics(GraphicsOf(graphics)));
+}
+
+GdiObject GdiDrawing::CreatePointFont(int tenths, const char* face) {
+  LOGFONTA font = {};
+  font.lfCharSet = DEFAULT_CHARSET;
+  if (face != nullptr) {
+    std::strncpy(font.lfFaceName, face, LF_FACESIZE - 1);
+  }
+  // Tenths of a point at the screen's resolution, as a character height in logical units.
+  HDC screen = ::GetDC(nullptr);
+  POINT size{0, ::MulDiv(::GetDeviceCaps(screen, LOGPIXELSY), tenths, 720)};
+  ::DPtoLP(screen, &size, 1);
+  POINT origin{0, 0};
+  ::DPtoLP(screen, &origin, 1);
+  ::ReleaseDC(nullptr, screen);
+  font.lfHeight = -std::abs(size.y - origin.y);
+  return HandleOf(::CreateFontIndirectA(&font));
+}
+
+GdiObject GdiDrawing::CreateSolidBrush(ColorRef colour) {
+  return HandleOf(::CreateSolidBrush(colour));
+}
+
+GdiObject GdiDrawing::CreatePen(PenStyle style, int width, ColorRef colour) {
+  return HandleOf(::CreatePen(static_cast<int>(style), width, colour));
+}
+
+bool GdiDrawing::DeleteObject(GdiObject object) {
+  return ::DeleteObject(ObjectOf(object)) != FALSE;
+}
+
+std::unique_ptr<DeviceContextWrapper> GdiDrawing::AttachDC(DeviceContext dc) {
+  if (dc == nullptr) return nullptr;
+  return std::unique_ptr<DeviceContextWrapper>(new (std::nothrow)
+                                                   GdiDeviceContext(static_cast<HDC>(dc)));
+}
+
+}  // namespace kestrava
