@@ -7,6 +7,9 @@
 // asks for it; the device-context calls never smooth lines (text is drawn as the font system
 // renders it).
 //
+// Consecutive figures in one opaque pen may be collected and stroked together; everything a
+// graphics object was asked to draw is on the surface once it is deleted.
+//
 // Thread: one device context on one thread at a time; object creation from any thread.
 #pragma once
 
