@@ -83,9 +83,9 @@ class Env {
                           std::stop_token stop) = 0;
   // Puts `text` on the clipboard as plain text. Returns false when the clipboard is unavailable.
   virtual bool SetClipboardText(const std::string& text) = 0;
-  // Starts the countdown alarm sound and returns at once (any thread). Silent when no sound
-  // device exists.
-  virtual void PlayAlarmSound() = 0;
+  // Starts the countdown alarm sound of the display named `display` and returns at once (any
+  // thread). The name only tells observers which clock rang. Silent when no sound device exists.
+  virtual void PlayAlarmSound(const std::string& display) = 0;
 
   // --- Drawing --------------------------------------------------------------------------------
   // The drawing calls for the host's device contexts (see platform/drawing.h); alive as long as
@@ -127,7 +127,7 @@ class EnvWrapper : public Env {
     target_.ShowNotice(caption, text, std::move(stop));
   }
   bool SetClipboardText(const std::string& text) override { return target_.SetClipboardText(text); }
-  void PlayAlarmSound() override { target_.PlayAlarmSound(); }
+  void PlayAlarmSound(const std::string& display) override { target_.PlayAlarmSound(display); }
   Drawing& DrawingService() override { return target_.DrawingService(); }
 
  private:

@@ -164,6 +164,6 @@ int CountdownAlarmWorker(Env& env, const CountdownAlarmTime& alarm, std::stop_to
   return 1;
 }
 
-void PlayCountdownAlarm(Env& env, const std::string& /*display*/) { env.PlayAlarmSound(); }
+void PlayCountdownAlarm(Env& env, const std::string& display) { env.PlayAlarmSound(display); }
 
 }  // namespace kestrava

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <stop_token>
+#include <string>
+#include <vector>
 
 #include "screen/countdown_clock.h"
 #include "tests/support/screen_fixture.h"
@@ -51,6 +53,7 @@ TEST_F(CountdownAlarmWorker, ClosingTheDisplayLeavesItsAlarmToSound) {
   Click(kOneMinuteButton);
   ASSERT_TRUE(world.displays().Close(kMain));
   EXPECT_EQ(AlarmsAfter(60, 1), 1);
+  EXPECT_EQ(env.alarm_displays, std::vector<std::string>{kMain});
 }
 
 TEST_F(CountdownAlarmWorker, UnloadCancelsPendingAlarms) {
@@ -66,6 +69,7 @@ TEST_F(CountdownAlarmWorker, TheWorkerPlaysAtItsEndAndEndsWithOne) {
   env.AdvanceSeconds(5);
   EXPECT_EQ(kestrava::CountdownAlarmWorker(env, alarm, std::stop_token()), 1);
   EXPECT_EQ(env.alarms, 1);
+  EXPECT_EQ(env.alarm_displays, std::vector<std::string>{kMain});
 
   std::stop_source stop;
   stop.request_stop();

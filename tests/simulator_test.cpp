@@ -125,7 +125,7 @@ TEST_F(Simulator, HostReportsAndDesktopCallsBecomeEventsAtTheSimulatedTime) {
     sim.world().PluginSavedSetting("SQK1", "SQK1", nullptr);
     sim.env().ShowNotice("Kestrava", "An update is available.\nDownload it?", {});
     sim.env().SetClipboardText("BAW1 \xff cleared");  // not UTF-8: replaced, never thrown
-    sim.env().PlayAlarmSound();
+    sim.env().PlayAlarmSound("Main");
   }
   EXPECT_EQ(
       ReadFile(folder_ / "events.jsonl"),
@@ -137,7 +137,7 @@ TEST_F(Simulator, HostReportsAndDesktopCallsBecomeEventsAtTheSimulatedTime) {
       "\n"
       "{\"t\":42.25,\"event\":\"clipboard\",\"text\":\"BAW1 \xEF\xBF\xBD cleared\"}"  // U+FFFD
       "\n"
-      R"({"t":42.25,"event":"alarm"})"
+      R"({"t":42.25,"event":"alarm","display":"Main"})"
       "\n");
 }
 

@@ -103,7 +103,7 @@ class PosixEnv final : public Env {
     return true;
   }
 
-  void PlayAlarmSound() override { alarm_.Play(); }
+  void PlayAlarmSound(const std::string& /*display*/) override { alarm_.Play(); }
 
   Drawing& DrawingService() override { return drawing_; }
 

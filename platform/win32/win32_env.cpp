@@ -89,7 +89,7 @@ class Win32Env final : public Env {
 
   bool SetClipboardText(const std::string& text) override { return PutTextOnClipboard(text); }
 
-  void PlayAlarmSound() override { PlayAlarmResource(); }
+  void PlayAlarmSound(const std::string& /*display*/) override { PlayAlarmResource(); }
 
   Drawing& DrawingService() override { return drawing_; }
 

@@ -106,10 +106,11 @@ bool FakeEnv::SetClipboardText(const std::string& text) {
   return true;
 }
 
-void FakeEnv::PlayAlarmSound() {
+void FakeEnv::PlayAlarmSound(const std::string& display) {
   {
     std::lock_guard lock(mutex_);
     ++alarms;
+    alarm_displays.push_back(display);
   }
   alarm_played_.notify_all();
 }

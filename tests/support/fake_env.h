@@ -50,10 +50,11 @@ class FakeEnv : public Env {
   void ShowNotice(const std::string& caption, const std::string& text,
                   std::stop_token stop) override;
   bool SetClipboardText(const std::string& text) override;
-  void PlayAlarmSound() override;
+  void PlayAlarmSound(const std::string& display) override;
   std::vector<std::pair<std::string, std::string>> notices;
   std::vector<std::string> clipboard;
   int alarms = 0;
+  std::vector<std::string> alarm_displays;  // the display of each alarm, in order
   // Waits (up to `limit` of real time, as a safety net) until at least `count` alarms have
   // played; returns the number played.
   int WaitForAlarms(int count, std::chrono::milliseconds limit = std::chrono::seconds(10));

@@ -189,8 +189,8 @@ bool SimEnv::SetClipboardText(const std::string& text) {
   return true;
 }
 
-void SimEnv::PlayAlarmSound() {
-  if (Listener* l = listener()) l->AlarmPlayed();
+void SimEnv::PlayAlarmSound(const std::string& display) {
+  if (Listener* l = listener()) l->AlarmPlayed(display);
 }
 
 }  // namespace kestrava::sim

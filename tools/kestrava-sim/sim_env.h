@@ -47,7 +47,7 @@ class SimEnv final : public EnvWrapper {
     virtual ~Listener() = default;
     virtual void NoticeShown(const std::string& /*caption*/, const std::string& /*text*/) {}
     virtual void ClipboardSet(const std::string& /*text*/) {}
-    virtual void AlarmPlayed() {}
+    virtual void AlarmPlayed(const std::string& /*display*/) {}
     // `path` as the module gave it; `appended` false when the file could not be opened.
     virtual void LineAppended(const std::string& /*path*/, std::string_view /*line*/,
                               bool /*appended*/) {}
@@ -71,7 +71,7 @@ class SimEnv final : public EnvWrapper {
   void ShowNotice(const std::string& caption, const std::string& text,
                   std::stop_token stop) override;
   bool SetClipboardText(const std::string& text) override;
-  void PlayAlarmSound() override;
+  void PlayAlarmSound(const std::string& display) override;
 
   // --- The simulator's side ---------------------------------------------------------------------
   // The path a file operation on `path` uses: relative paths inside the output folder.

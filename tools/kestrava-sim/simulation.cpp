@@ -161,8 +161,8 @@ void Simulation::NoticeShown(const std::string& caption, const std::string& text
 void Simulation::ClipboardSet(const std::string& text) {
   for (auto& l : listeners_) l->ClipboardSet(text);
 }
-void Simulation::AlarmPlayed() {
-  for (auto& l : listeners_) l->AlarmPlayed();
+void Simulation::AlarmPlayed(const std::string& display) {
+  for (auto& l : listeners_) l->AlarmPlayed(display);
 }
 void Simulation::LineAppended(const std::string& path, std::string_view line, bool appended) {
   if (appended) {

@@ -84,7 +84,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
                             const std::string& description, const char* value) override;
   void NoticeShown(const std::string& caption, const std::string& text) override;
   void ClipboardSet(const std::string& text) override;
-  void AlarmPlayed() override;
+  void AlarmPlayed(const std::string& display) override;
   void LineAppended(const std::string& path, std::string_view line, bool appended) override;
 
  private:

@@ -1,5 +1,5 @@
 // What the plug-in shows through the desktop: "notice" {caption, text}, "clipboard" {text} and
-// "alarm" {}.
+// "alarm" {display}.
 #include <memory>
 
 #include "tools/kestrava-sim/extensions.h"
@@ -17,7 +17,9 @@ class DesktopEvents final : public SimEnv::Listener {
   void ClipboardSet(const std::string& text) override {
     sim_.Event("clipboard", Json{{"text", text}});
   }
-  void AlarmPlayed() override { sim_.Event("alarm"); }
+  void AlarmPlayed(const std::string& display) override {
+    sim_.Event("alarm", Json{{"display", display}});
+  }
 
  private:
   Simulation& sim_;
