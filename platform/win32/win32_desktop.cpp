@@ -3,36 +3,42 @@
 #include <windows.h>
 
 #include <cstring>
-#include <mutex>
 
 namespace kestrava {
 
 namespace {
 
-// The notice box of the calling thread, and whether it is to be closed. The box is found with a
-// hook on the thread that shows it, so that a stop request that comes before the box exists
-// closes it as soon as it appears.
+// How often a notice box looks whether it is to be closed.
+constexpr UINT kStopPollMs = 50;
+
+// The notice box shown by the calling thread. Everything happens on that thread: a hook notes
+// the box when it is activated, and a thread timer, dispatched by the box's own message loop,
+// closes it once stop is requested. (No callback runs on the thread that requests the stop.)
 struct NoticeBox {
-  std::mutex mutex;
-  HWND window = nullptr;  // guarded by mutex
-  bool close = false;     // guarded by mutex
-  HHOOK hook = nullptr;   // used on the showing thread only
+  std::stop_token stop;
+  HWND window = nullptr;
+  HHOOK hook = nullptr;
 };
 
 thread_local NoticeBox* t_notice = nullptr;
 
-void CloseBox(HWND window) { PostMessageA(window, WM_COMMAND, IDOK, 0); }
+void CloseIfStopped(const NoticeBox& box) {
+  if (box.window != nullptr && box.stop.stop_requested()) {
+    PostMessageA(box.window, WM_COMMAND, IDOK, 0);
+  }
+}
 
 LRESULT CALLBACK OnWindowEvent(int code, WPARAM wparam, LPARAM lparam) {
   NoticeBox* box = t_notice;
-  if (box != nullptr && code == HCBT_ACTIVATE) {
-    std::lock_guard lock(box->mutex);
-    if (box->window == nullptr) {
-      box->window = reinterpret_cast<HWND>(wparam);
-      if (box->close) CloseBox(box->window);
-    }
+  if (box != nullptr && code == HCBT_ACTIVATE && box->window == nullptr) {
+    box->window = reinterpret_cast<HWND>(wparam);
+    CloseIfStopped(*box);
   }
   return CallNextHookEx(box != nullptr ? box->hook : nullptr, code, wparam, lparam);
+}
+
+void CALLBACK OnStopPoll(HWND, UINT, UINT_PTR, DWORD) {
+  if (t_notice != nullptr) CloseIfStopped(*t_notice);
 }
 
 }  // namespace
@@ -41,20 +47,12 @@ void ShowSystemModalNotice(const std::string& caption, const std::string& text,
                            std::stop_token stop) {
   if (stop.stop_requested()) return;
   NoticeBox box;
+  box.stop = std::move(stop);
   box.hook = SetWindowsHookExA(WH_CBT, &OnWindowEvent, nullptr, GetCurrentThreadId());
   t_notice = &box;
-  {
-    std::stop_callback close_on_stop(stop, [&box] {
-      std::lock_guard lock(box.mutex);
-      box.close = true;
-      if (box.window != nullptr) CloseBox(box.window);
-    });
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
-    std::lock_guard lock(box.mutex);
-    box.window = nullptr;
-    box.close = true;  // the box is gone; nothing is posted to it any more
-  }
+  const UINT_PTR timer = SetTimer(nullptr, 0, kStopPollMs, &OnStopPoll);
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
+  if (timer != 0) KillTimer(nullptr, timer);
   t_notice = nullptr;
   if (box.hook != nullptr) UnhookWindowsHookEx(box.hook);
 }

@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
-#include <thread>
+#include <vector>
 
 namespace kestrava {
 namespace {
@@ -16,66 +17,44 @@ constexpr char kAgent[] = "Kestrava";
 constexpr DWORD kConnectTimeoutMs = 4000;
 constexpr auto kExchangeLimit = std::chrono::seconds(10);
 constexpr DWORD kResetUrlCacheSession = 60;  // INTERNET_OPTION_RESET_URLCACHE_SESSION
+constexpr auto kStopPoll = std::chrono::milliseconds(20);
 
-// The handles of one exchange. A watchdog closes them from its own thread when stop is
-// requested or the exchange overruns its limit, which makes a blocked WinINet call return;
-// every handle is closed exactly once, by whichever side gets to it first.
-class Exchange {
- public:
-  explicit Exchange(std::stop_token stop) : stop_(std::move(stop)) {}
-  ~Exchange() {
-    {
-      std::lock_guard lock(mutex_);
-      finished_ = true;
-    }
-    wake_.notify_all();
-    if (watchdog_.joinable()) watchdog_.join();
-    CloseAll();
-  }
+// One exchange, shared by the caller and the thread that makes the blocking WinINet calls.
+//
+// The caller waits for the result, a stop request or the exchange limit. When it gives up it
+// closes the exchange's handles, which makes a blocked call return (not every WinINet does so
+// at once), and returns without waiting further; the exchange thread then only cleans up. Every
+// handle is closed exactly once, by whichever side gets to it first.
+struct Exchange {
+  std::size_t limit = 0;
 
-  // Takes ownership of `handle` (child handles after their parents). Returns false, closing
-  // it, when the exchange has been aborted already.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool finished = false;               // guarded by mutex; `result` is set
+  bool abandoned = false;              // guarded by mutex; the handles are closed
+  std::optional<HttpResponse> result;  // guarded by mutex
+  std::vector<HINTERNET> handles;      // guarded by mutex; children after their parents
+
+  // Takes ownership of `handle`. Returns false, closing it, when the caller has given up.
   bool Adopt(HINTERNET handle) {
-    std::lock_guard lock(mutex_);
-    if (aborted_) {
+    std::lock_guard lock(mutex);
+    if (abandoned) {
       InternetCloseHandle(handle);
       return false;
     }
-    handles_[count_++] = handle;
+    handles.push_back(handle);
     return true;
   }
-
-  void StartWatchdog() {
-    watchdog_ = std::thread([this] {
-      std::unique_lock lock(mutex_);
-      const bool finished =
-          wake_.wait_for(lock, stop_, kExchangeLimit, [this] { return finished_; });
-      if (finished) return;
-      aborted_ = true;
-      lock.unlock();
-      CloseAll();
-    });
+  bool Abandoned() {
+    std::lock_guard lock(mutex);
+    return abandoned;
   }
-
-  bool aborted() {
-    std::lock_guard lock(mutex_);
-    return aborted_ || stop_.stop_requested();
+  void CloseHandlesLocked() {
+    while (!handles.empty()) {
+      InternetCloseHandle(handles.back());
+      handles.pop_back();
+    }
   }
-
- private:
-  void CloseAll() {
-    std::lock_guard lock(mutex_);
-    while (count_ > 0) InternetCloseHandle(handles_[--count_]);
-  }
-
-  std::stop_token stop_;
-  std::mutex mutex_;
-  std::condition_variable_any wake_;
-  bool finished_ = false;  // guarded by mutex_
-  bool aborted_ = false;   // guarded by mutex_
-  HINTERNET handles_[3] = {};
-  int count_ = 0;
-  std::thread watchdog_;
 };
 
 struct UrlParts {
@@ -88,7 +67,7 @@ struct UrlParts {
 bool SplitUrl(const std::string& url, UrlParts& parts) {
   URL_COMPONENTSA c = {};
   c.dwStructSize = sizeof c;
-  // Lengths without buffers: the parts are returned as pointers into `url`, whatever its length.
+  // Lengths without buffers: the parts come back as pointers into `url`, whatever its length.
   c.dwHostNameLength = 1;
   c.dwUrlPathLength = 1;
   c.dwExtraInfoLength = 1;
@@ -98,7 +77,7 @@ bool SplitUrl(const std::string& url, UrlParts& parts) {
   parts.host.assign(c.lpszHostName, c.dwHostNameLength);
   if (c.lpszUrlPath != nullptr) parts.object.assign(c.lpszUrlPath, c.dwUrlPathLength);
   if (c.lpszExtraInfo != nullptr) parts.object.append(c.lpszExtraInfo, c.dwExtraInfoLength);
-  if (parts.object.empty()) parts.object = "/";
+  if (parts.object.empty()) parts.object.push_back('/');
   parts.port = c.nPort;
   parts.secure = c.nScheme == INTERNET_SCHEME_HTTPS;
   return true;
@@ -108,23 +87,25 @@ void SetTimeout(HINTERNET handle, DWORD option, DWORD ms) {
   InternetSetOptionA(handle, option, &ms, sizeof ms);
 }
 
-}  // namespace
+std::optional<DWORD> NumberHeader(HINTERNET request, DWORD header) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (!HttpQueryInfoA(request, header | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) {
+    return std::nullopt;
+  }
+  return value;
+}
 
-std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t max_body_bytes,
-                                           std::stop_token stop) {
-  UrlParts parts;
-  if (stop.stop_requested() || !SplitUrl(url, parts)) return std::nullopt;
-
-  Exchange exchange(stop);
+// The blocking calls of one GET. Returns nothing on any failure or once the caller has given up.
+std::optional<HttpResponse> Perform(Exchange& exchange, const UrlParts& parts) {
   // The proxy as the system is configured.
   HINTERNET session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (session == nullptr || !exchange.Adopt(session)) return std::nullopt;
-  exchange.StartWatchdog();
   DWORD zero = 0;
   InternetSetOptionA(session, kResetUrlCacheSession, &zero, sizeof zero);
-  SetTimeout(session, INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
-  const DWORD io_ms = static_cast<DWORD>(
+  const auto io_ms = static_cast<DWORD>(
       std::chrono::duration_cast<std::chrono::milliseconds>(kExchangeLimit).count());
+  SetTimeout(session, INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
   SetTimeout(session, INTERNET_OPTION_SEND_TIMEOUT, io_ms);
   SetTimeout(session, INTERNET_OPTION_RECEIVE_TIMEOUT, io_ms);
 
@@ -132,6 +113,7 @@ std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t m
                                           INTERNET_SERVICE_HTTP, 0, 1);
   if (connection == nullptr || !exchange.Adopt(connection)) return std::nullopt;
 
+  // Answered by the server, never from the cache.
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
   if (parts.secure) flags |= INTERNET_FLAG_SECURE;
@@ -139,29 +121,96 @@ std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t m
                                        nullptr, flags, 1);
   if (request == nullptr || !exchange.Adopt(request)) return std::nullopt;
 
-  if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0) || exchange.aborted()) {
+  if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0) || exchange.Abandoned()) {
     return std::nullopt;
   }
-  DWORD status = 0;
-  DWORD status_size = sizeof status;
-  if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                      &status_size, nullptr)) {
-    return std::nullopt;
-  }
+  const std::optional<DWORD> status = NumberHeader(request, HTTP_QUERY_STATUS_CODE);
+  if (!status) return std::nullopt;
+  const std::optional<DWORD> announced = NumberHeader(request, HTTP_QUERY_CONTENT_LENGTH);
 
   HttpResponse response;
-  response.status = static_cast<int>(status);
+  response.status = static_cast<int>(*status);
   char buffer[4096];
-  while (response.body.size() < max_body_bytes) {
-    const DWORD want = static_cast<DWORD>(
-        std::min<std::size_t>(sizeof buffer, max_body_bytes - response.body.size()));
+  while (response.body.size() < exchange.limit) {
+    const auto want = static_cast<DWORD>(
+        std::min<std::size_t>(sizeof buffer, exchange.limit - response.body.size()));
     DWORD got = 0;
-    if (!InternetReadFile(request, buffer, want, &got) || exchange.aborted()) return std::nullopt;
-    if (got == 0) break;
+    if (exchange.Abandoned() || !InternetReadFile(request, buffer, want, &got)) return std::nullopt;
+    if (got == 0) {
+      // A connection closed before the announced length is a failed exchange.
+      if (announced && response.body.size() < *announced) return std::nullopt;
+      break;
+    }
     response.body.append(buffer, got);
   }
-  if (exchange.aborted()) return std::nullopt;
   return response;
+}
+
+struct ThreadStart {
+  std::shared_ptr<Exchange> exchange;
+  UrlParts parts;
+  HMODULE module = nullptr;  // a reference that keeps this module loaded while the thread runs
+};
+
+void RunExchange(ThreadStart& start) {
+  Exchange& exchange = *start.exchange;
+  std::optional<HttpResponse> result = Perform(exchange, start.parts);
+  std::lock_guard lock(exchange.mutex);
+  if (!exchange.abandoned) exchange.CloseHandlesLocked();
+  exchange.result = std::move(result);
+  exchange.finished = true;
+  exchange.changed.notify_all();
+}
+
+// The exchange thread may outlive an abandoned exchange and the plug-in: it holds a reference
+// to this module and drops it as its very last act.
+DWORD WINAPI ExchangeThread(void* parameter) {
+  HMODULE module = nullptr;
+  {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+    module = start->module;
+    RunExchange(*start);
+  }
+  FreeLibraryAndExitThread(module, 0);
+}
+
+}  // namespace
+
+std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t max_body_bytes,
+                                           std::stop_token stop) {
+  auto start = std::make_unique<ThreadStart>();
+  if (stop.stop_requested() || !SplitUrl(url, start->parts)) return std::nullopt;
+  auto exchange = std::make_shared<Exchange>();
+  exchange->limit = max_body_bytes;
+  start->exchange = exchange;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCSTR>(&ExchangeThread), &start->module)) {
+    return std::nullopt;
+  }
+  const HMODULE module = start->module;
+  HANDLE thread = CreateThread(nullptr, 0, &ExchangeThread, start.get(), 0, nullptr);
+  if (thread == nullptr) {
+    FreeLibrary(module);
+    return std::nullopt;
+  }
+  start.release();  // the thread owns it now
+  CloseHandle(thread);
+
+  // The stop token is polled rather than given a callback: with this toolchain's runtime, a
+  // stop callback that runs on another thread can leave its owner waiting for ever.
+  const auto deadline = std::chrono::steady_clock::now() + kExchangeLimit;
+  std::unique_lock lock(exchange->mutex);
+  while (!exchange->finished) {
+    const auto now = std::chrono::steady_clock::now();
+    if (stop.stop_requested() || now >= deadline) {
+      exchange->abandoned = true;
+      exchange->CloseHandlesLocked();
+      return std::nullopt;
+    }
+    exchange->changed.wait_for(
+        lock, std::min<std::chrono::steady_clock::duration>(kStopPoll, deadline - now));
+  }
+  return std::move(exchange->result);
 }
 
 }  // namespace kestrava

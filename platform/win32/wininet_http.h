@@ -12,8 +12,10 @@ namespace kestrava {
 
 // One GET through the pre-configured proxy, with the URL cache session reset and a reload that
 // bypasses the cache; 4 s connect timeout, 10 s for the whole exchange. Reads at most
-// `max_body_bytes` of the body. Returns nothing on any failure, and promptly when `stop` is
-// requested.
+// `max_body_bytes` of the body; a body cut short of its announced length is a failure. Returns
+// nothing on any failure, and at once when `stop` is requested: the blocking calls run on a
+// thread of their own, whose handles are then closed and which keeps the module loaded until it
+// has ended.
 std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t max_body_bytes,
                                            std::stop_token stop);
 

@@ -63,7 +63,9 @@ class ScriptedHttpEnv : public FakeEnv {
     notices.emplace_back(caption, text);
     notice_shown_.notify_all();
     if (!notice_stays_open) return;
-    notice_closed_.wait(lock, stop, [] { return false; });
+    lock.unlock();
+    // Polled: a stop callback is not dependable with every toolchain's runtime.
+    while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 
   // Waits (bounded) until a notice has been shown.
@@ -88,7 +90,6 @@ class ScriptedHttpEnv : public FakeEnv {
 
  private:
   std::condition_variable_any notice_shown_;
-  std::condition_variable_any notice_closed_;
 };
 
 // A plug-in object in a stand-in host World, on a ScriptedHttpEnv. The start id starts at 0.
