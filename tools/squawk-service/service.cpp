@@ -136,6 +136,7 @@ bool SquawkService::Start() {
     return new httplib::ThreadPool(static_cast<std::size_t>(threads));
   };
   impl.server.set_keep_alive_timeout(1);
+  impl.server.set_tcp_nodelay(true);
   impl.server.Get(".*", [&impl](const httplib::Request& request, httplib::Response& response) {
     impl.Answer(request, response);
   });
