@@ -84,6 +84,7 @@ TEST_F(ControllerSteps, StepsReachThePlugInAndItsAnswersBecomeEvents) {
       R"({"t":21,"event":"tags","callsign":"CST1","items":{"85":{"text":"LEMD"},)"
       R"("86":{"text":"08:05","rgb":8486256},"87":{"text":"07:40","rgb":11796480},)"
       R"("88":{"text":""},"89":{"text":""}}})",
+      R"({"t":30,"event":"squawk_set","callsign":"CST1","code":"0200"})",
       R"({"t":30,"event":"cleared_altitude_set","callsign":"CST1","feet":6000})",
       R"({"t":40,"event":"clipboard","text":"CLD 0740 05062024 egll PDC 000\r\n)"
       R"(CST1 CLRD TO LEMD OFF 27R VIA cpt3g\r\nSQUAWK 0200 ADT 0755/ NEXT FREQ UNK\r\n)"

@@ -19,6 +19,8 @@ Extensions BuiltInExtensions() {
   RegisterCommandStep(extensions);
   RegisterClearedAltitudeEvents(extensions);
   RegisterPopupEditEvents(extensions);
+  RegisterSquawkStep(extensions);
+  RegisterSquawkEvents(extensions);
   return extensions;
 }
 

@@ -44,4 +44,8 @@ void RegisterCommandStep(Extensions& extensions);            // steps/command_st
 void RegisterClearedAltitudeEvents(Extensions& extensions);  // events/cleared_altitude_events.cpp
 void RegisterPopupEditEvents(Extensions& extensions);        // events/popup_edit_events.cpp
 
+// Squawk codes: the controller's "squawk" step, the local reference service and "squawk_set".
+void RegisterSquawkStep(Extensions& extensions);    // steps/squawk_step.cpp
+void RegisterSquawkEvents(Extensions& extensions);  // events/squawk_events.cpp
+
 }  // namespace kestrava::sim

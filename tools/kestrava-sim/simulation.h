@@ -65,6 +65,11 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void Settle();
   void AddObserver(std::unique_ptr<standin::WorldObserver> observer);
   void AddListener(std::unique_ptr<SimEnv::Listener> listener);
+  // The scenario's plug-in settings, in the file's order, and where warnings go.
+  const std::vector<std::pair<std::string, std::string>>& scenario_settings() const {
+    return settings_;
+  }
+  std::ostream& diagnostics() { return diagnostics_; }
 
   // Files the plug-in appended lines to (as it named them), with the folder they went to and the
   // number of lines, for the report.

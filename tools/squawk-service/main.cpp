@@ -4,13 +4,17 @@
 //                  [--latest VERSION] [--first-start-id N] [--hold SECONDS]
 //                  [--fault none|delay|error|garbage|drop] [--delay-ms N]
 //                  [--request-log FILE] [--port-file FILE] [--lifetime SECONDS]
+//                  [--exit-with-parent]
 //
-// Serves until SIGINT or SIGTERM, or until --lifetime seconds have passed. Port 0 (the default)
+// Serves until SIGINT or SIGTERM, until --lifetime seconds have passed, or, with
+// --exit-with-parent, until the process that started it has ended. Port 0 (the default)
 // takes a free port; the address served is printed, and the port written to --port-file (whole,
 // through a rename) once the server accepts connections.
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -31,7 +35,8 @@ constexpr char kUsage[] =
     "usage: squawk-service [--host ADDR] [--port N] [--base-path /qex/] [--ranges FILE]\n"
     "                      [--latest VERSION] [--first-start-id N] [--hold SECONDS]\n"
     "                      [--fault none|delay|error|garbage|drop] [--delay-ms N]\n"
-    "                      [--request-log FILE] [--port-file FILE] [--lifetime SECONDS]\n";
+    "                      [--request-log FILE] [--port-file FILE] [--lifetime SECONDS]\n"
+    "                      [--exit-with-parent]\n";
 
 bool ReadNumber(const std::string& text, long& out) {
   char* end = nullptr;
@@ -55,6 +60,10 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
+    if (name == "--exit-with-parent") {
+      args[name] = "";
+      continue;
+    }
     if (name.rfind("--", 0) != 0 || i + 1 >= argc) return Fail("bad argument " + name);
     args[name] = argv[++i];
   }
@@ -63,9 +72,12 @@ int main(int argc, char** argv) {
   std::string port_file;
   std::string request_log;
   long lifetime = 0;
+  bool exit_with_parent = false;
   for (const auto& [name, value] : args) {
     long number = 0;
-    if (name == "--host") {
+    if (name == "--exit-with-parent") {
+      exit_with_parent = true;
+    } else if (name == "--host") {
       options.host = value;
     } else if (name == "--port" && ReadNumber(value, number) && number <= 65535) {
       options.port = static_cast<int>(number);
@@ -129,14 +141,15 @@ int main(int argc, char** argv) {
       return Fail("cannot write " + port_file);
   }
 
-  if (lifetime > 0) {
-    timespec limit{};
-    limit.tv_sec = lifetime;
-    while (sigtimedwait(&signals, nullptr, &limit) < 0 && errno == EINTR) {
-    }
-  } else {
-    int taken = 0;
-    sigwait(&signals, &taken);
+  // Waits in slices, so that the end of the lifetime and of the parent are both seen.
+  const pid_t parent = getppid();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(lifetime);
+  for (;;) {
+    timespec slice{};
+    slice.tv_nsec = 200 * 1000 * 1000;
+    if (sigtimedwait(&signals, nullptr, &slice) >= 0) break;
+    if (lifetime > 0 && std::chrono::steady_clock::now() >= end) break;
+    if (exit_with_parent && getppid() != parent) break;
   }
   service.Stop();
   return 0;

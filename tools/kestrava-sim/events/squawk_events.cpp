@@ -1,0 +1,56 @@
+// Squawk codes in the simulator: the reference squawk service the plug-in asks (started on
+// 127.0.0.1 unless the scenario's settings name a "SERVERLOCATION"), and the "squawk_set"
+// {callsign, code} event for every code the plug-in sets.
+#include <memory>
+#include <string>
+
+#include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/local_squawk_service.h"
+#include "tools/kestrava-sim/simulation.h"
+
+namespace kestrava::sim {
+namespace {
+
+constexpr char kServiceSetting[] = "SERVERLOCATION";
+// Where the plug-in is pointed when no local service can be had: a closed local port, so that
+// a run never reaches beyond this machine.
+constexpr char kNoService[] = "http://127.0.0.1:9/qex/";
+
+class SquawkEvents final : public standin::WorldObserver {
+ public:
+  SquawkEvents(Simulation& sim, std::unique_ptr<LocalSquawkService> service)
+      : sim_(sim), service_(std::move(service)) {}
+
+  void SquawkSet(const std::string& callsign, const std::string& code) override {
+    sim_.Event("squawk_set", Json{{"callsign", callsign}, {"code", code}});
+  }
+
+ private:
+  Simulation& sim_;
+  std::unique_ptr<LocalSquawkService> service_;  // serves as long as the simulation lives
+};
+
+bool NamesTheService(const Simulation& sim) {
+  for (const auto& [key, value] : sim.scenario_settings()) {
+    if (key == kServiceSetting) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void RegisterSquawkEvents(Extensions& extensions) {
+  extensions.event_sources.push_back([](Simulation& sim) {
+    std::unique_ptr<LocalSquawkService> service;
+    if (!NamesTheService(sim)) {
+      std::string error;
+      service = LocalSquawkService::Start(error);
+      if (!service) sim.diagnostics() << "kestrava-sim: warning: " << error << "\n";
+      // Preset before the scenario's settings, which come at load.
+      sim.world().settings().Preset(kServiceSetting, service ? service->BaseUrl() : kNoService);
+    }
+    sim.AddObserver(std::make_unique<SquawkEvents>(sim, std::move(service)));
+  });
+}
+
+}  // namespace kestrava::sim

@@ -1,0 +1,25 @@
+// The reference squawk service a simulation points the plug-in at: on 127.0.0.1 and a free port,
+// serving as long as this object lives. Where the build has the service's library (Linux) it
+// runs in process; the Windows build, which runs under Wine, starts the native program built
+// beside the simulator and ends it with the simulator.
+//
+// Thread: the simulator's thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace kestrava::sim {
+
+class LocalSquawkService {
+ public:
+  virtual ~LocalSquawkService() = default;
+
+  // Starts a service; nothing, with the reason in `error`, when it cannot.
+  static std::unique_ptr<LocalSquawkService> Start(std::string& error);
+
+  // "http://127.0.0.1:PORT/qex/".
+  virtual std::string BaseUrl() const = 0;
+};
+
+}  // namespace kestrava::sim

@@ -1,0 +1,29 @@
+// The local reference squawk service, in process.
+#include "tools/kestrava-sim/local_squawk_service.h"
+#include "tools/squawk-service/service.h"
+
+namespace kestrava::sim {
+namespace {
+
+class InProcessService final : public LocalSquawkService {
+ public:
+  InProcessService() : service_(squawk_service::ServiceOptions{}) {}
+  bool Start() { return service_.Start(); }
+  std::string BaseUrl() const override { return service_.BaseUrl(); }
+
+ private:
+  squawk_service::SquawkService service_;
+};
+
+}  // namespace
+
+std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error) {
+  auto service = std::make_unique<InProcessService>();
+  if (!service->Start()) {
+    error = "the reference squawk service cannot listen on 127.0.0.1";
+    return nullptr;
+  }
+  return service;
+}
+
+}  // namespace kestrava::sim
