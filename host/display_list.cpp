@@ -13,7 +13,7 @@ constexpr Pixel kAircraftSymbol{110, 220, 120};
 constexpr Pixel kCallsign{200, 210, 220};
 constexpr int kSymbolHalfSide = 3;
 
-// A hollow square centred on the aircraft, with its callsign to the right.
+// A hollow square centred on the aircraft, with its callsign above to the right.
 void DrawAircraftSymbol(DisplayCanvas& canvas, EuroScopePlugIn::ScreenPoint p,
                         const std::string& callsign) {
   const int l = p.x - kSymbolHalfSide;
@@ -24,7 +24,7 @@ void DrawAircraftSymbol(DisplayCanvas& canvas, EuroScopePlugIn::ScreenPoint p,
   canvas.Fill({l, b - 1, r, b}, kAircraftSymbol);
   canvas.Fill({l, t, l + 1, b}, kAircraftSymbol);
   canvas.Fill({r - 1, t, r, b}, kAircraftSymbol);
-  canvas.Text(r + 4, t - 4, callsign, kCallsign);
+  canvas.Text(r + 2, t - 15, callsign, kCallsign);
 }
 
 EuroScopePlugIn::ScreenPoint CentreOf(const EuroScopePlugIn::ScreenRect& area) {

@@ -21,6 +21,12 @@ Extensions BuiltInExtensions() {
   RegisterPopupEditEvents(extensions);
   RegisterSquawkStep(extensions);
   RegisterSquawkEvents(extensions);
+  RegisterDisplayOpenStep(extensions);
+  RegisterSnapshotStep(extensions);
+  RegisterClickStep(extensions);
+  RegisterDragStep(extensions);
+  RegisterDisplayCloseStep(extensions);
+  RegisterDisplaySettingsEvents(extensions);
   return extensions;
 }
 

@@ -48,4 +48,13 @@ void RegisterPopupEditEvents(Extensions& extensions);        // events/popup_edi
 void RegisterSquawkStep(Extensions& extensions);    // steps/squawk_step.cpp
 void RegisterSquawkEvents(Extensions& extensions);  // events/squawk_events.cpp
 
+// Radar displays: opening, snapshots, clicks and drags on screen objects, closing, and what the
+// screen objects save.
+void RegisterDisplayOpenStep(Extensions& extensions);        // steps/display_open_step.cpp
+void RegisterSnapshotStep(Extensions& extensions);           // steps/snapshot_step.cpp
+void RegisterClickStep(Extensions& extensions);              // steps/click_step.cpp
+void RegisterDragStep(Extensions& extensions);               // steps/drag_step.cpp
+void RegisterDisplayCloseStep(Extensions& extensions);       // steps/display_close_step.cpp
+void RegisterDisplaySettingsEvents(Extensions& extensions);  // events/display_settings_events.cpp
+
 }  // namespace kestrava::sim

@@ -107,6 +107,8 @@ void Simulation::Play(const std::vector<ScenarioStep>& steps) {
   for (const ScenarioStep& step : steps) {
     AdvanceTo(start_unix_millis_ + step.t_millis);
     Settle();
+    // The displays whose screen objects asked for a refresh are drawn before the next step.
+    world_->displays().RedrawRequested();
     step.action(*this);
   }
 }

@@ -4,7 +4,8 @@
 // Before every step the simulator settles: it waits (at most 5 s of real time each time) until
 // every worker has ended or sleeps on the simulated clock, and runs every task handed over to the
 // host's thread, until nothing is left. Moving the clock to a step's time wakes the sleepers
-// whose deadline has come, one at a time in deadline order, settling after each.
+// whose deadline has come, one at a time in deadline order, settling after each. Then the radar
+// displays whose screen objects asked for a refresh are redrawn.
 //
 // Thread: the simulator's thread, which is the host's thread. Event sources added with
 // AddObserver are called on it; those added with AddListener also from worker threads (notices).

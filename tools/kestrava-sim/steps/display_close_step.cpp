@@ -1,0 +1,23 @@
+// "display_close": {"display"} has the display's screen object save its settings (see the
+// "display_settings_saved" events), then closes the display.
+#include <string>
+
+#include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/simulation.h"
+
+namespace kestrava::sim {
+
+void RegisterDisplayCloseStep(Extensions& extensions) {
+  extensions.steps.Add("display_close", [](StepArgs& args) -> StepAction {
+    const std::string display = args.Text("display");
+    const std::string where = args.where();
+    return [display, where](Simulation& sim) {
+      if (!sim.world().displays().SaveSettings(display)) {
+        throw ScenarioError(where + ": no display named '" + display + "' is open");
+      }
+      sim.world().displays().Close(display);
+    };
+  });
+}
+
+}  // namespace kestrava::sim
