@@ -92,7 +92,7 @@ bool World::LoadPlugIn(const std::string& path, std::string& error,
   return true;
 }
 
-void World::UnloadPlugIn() {
+void World::UnloadPlugIn(const std::function<void()>& before_close) {
   if (!module_) return;
   // The screen objects are the module's: they end before it goes.
   displays_.CloseScreens();
@@ -102,6 +102,7 @@ void World::UnloadPlugIn() {
   --depth_;
   plugin_ = nullptr;
   binding_.reset();
+  if (before_close) before_close();
   module_.reset();
 }
 

@@ -123,7 +123,9 @@ class World {
   bool LoadPlugIn(const std::string& path, std::string& error,
                   const std::function<void(PlugInModule&)>& before_init = {});
   // Calls the module's exit, then closes the module. Does nothing when none is loaded.
-  void UnloadPlugIn();
+  // `before_close` runs between the exit and the closing: threads the host program started for
+  // the module's workers must have left the module's code by then.
+  void UnloadPlugIn(const std::function<void()>& before_close = {});
   // Uses a plug-in object constructed in this process (tests); the World does not own it.
   void AttachPlugIn(EuroScopePlugIn::CPlugIn* plugin);
   EuroScopePlugIn::CPlugIn* plugin() const { return plugin_; }

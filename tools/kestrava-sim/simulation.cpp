@@ -36,6 +36,7 @@ Simulation::Simulation(const Scenario& scenario, const Extensions& extensions,
 }
 
 Simulation::~Simulation() {
+  if (loaded_) world_->UnloadPlugIn([this] { LeaveModule(); });
   world_.reset();
   env_.SetListener(nullptr);
 }
@@ -116,9 +117,16 @@ void Simulation::Play(const std::vector<ScenarioStep>& steps) {
 void Simulation::Unload() {
   if (!loaded_) return;
   Settle();
-  world_->UnloadPlugIn();
+  world_->UnloadPlugIn([this] { LeaveModule(); });
   loaded_ = false;
   Event("unloaded");
+}
+
+void Simulation::LeaveModule() {
+  // The exit has stopped the workers, but their threads are the simulator's: the module cannot
+  // join them, and one may still be returning through the module's code when the exit returns.
+  // Finish reports a worker that does not end.
+  env_.JoinWorkers(kIdleWait);
 }
 
 void Simulation::Finish() {

@@ -95,6 +95,8 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
 
  private:
   void AdvanceTo(std::int64_t unix_millis);
+  // Between the module's exit and its closing: waits until the workers' threads have ended.
+  void LeaveModule();
 
   std::ostream& diagnostics_;
   std::filesystem::path output_folder_;
