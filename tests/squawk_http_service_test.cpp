@@ -168,6 +168,34 @@ TEST(SquawkServiceHttp, FaultModes) {
   EXPECT_FALSE(run(Fault::kDrop));
 }
 
+// A watcher that goes away is told; "/watch" is an ordinary unknown path without the option.
+TEST(SquawkServiceHttp, WatchersAreCountedUntilTheyLeave) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<int> counts;
+  ServiceOptions options;
+  options.on_watchers_changed = [&](int watchers) {
+    std::lock_guard lock(mutex);
+    counts.push_back(watchers);
+    changed.notify_all();
+  };
+  SquawkService service(options);
+  ASSERT_TRUE(service.Start());
+  const std::string watch = "http://127.0.0.1:" + std::to_string(service.port()) + "/watch";
+  const std::stop_source stop;
+  const std::optional<HttpResponse> lines = CurlHttpGet(watch, 2, stop.get_token());
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(lines->body, "\n\n");
+  std::unique_lock lock(mutex);
+  ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return counts.size() == 2; }));
+  EXPECT_EQ(counts, (std::vector<int>{1, 0}));
+  lock.unlock();
+
+  SquawkService plain(ServiceOptions{});
+  ASSERT_TRUE(plain.Start());
+  EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(plain.port()) + "/watch")->status, 404);
+}
+
 // With the plug-in: a departure gets the service's first code; stopping a delaying service
 // ends its pending answers at once.
 TEST(SquawkServiceHttp, PluginWorkersGetTheirCodeFromTheService) {

@@ -1,6 +1,10 @@
 // The local reference squawk service as the native program "squawk-service" beside the
 // simulator, started through Wine (which runs programs of its host as well as Windows ones).
+// Wine gives no handle to end such a program by, so the simulator keeps a watch connection open
+// to it ("--exit-with-watcher"): closing it, or the simulator's end, ends the service.
 #include <windows.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <chrono>
 #include <fstream>
@@ -21,7 +25,7 @@ std::optional<std::string> HostPath(const std::string& windows_path) {
   const auto convert = reinterpret_cast<Convert>(
       reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
   if (convert == nullptr) return std::nullopt;
-  std::wstring wide(windows_path.begin(), windows_path.end());
+  const std::wstring wide(windows_path.begin(), windows_path.end());
   char* host = convert(wide.c_str());
   if (host == nullptr) return std::nullopt;
   std::string path = host;
@@ -36,17 +40,43 @@ std::string ProgramDirectory() {
   return program.substr(0, program.find_last_of('\\'));
 }
 
+// Opens "GET /watch" on the service and leaves it open; INVALID_SOCKET when it cannot.
+SOCKET OpenWatch(int port) {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return INVALID_SOCKET;
+  const SOCKET watch = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (watch == INVALID_SOCKET) {
+    WSACleanup();
+    return INVALID_SOCKET;
+  }
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  static constexpr char kRequest[] = "GET /watch HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+  if (connect(watch, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      send(watch, kRequest, sizeof kRequest - 1, 0) != static_cast<int>(sizeof kRequest - 1)) {
+    closesocket(watch);
+    WSACleanup();
+    return INVALID_SOCKET;
+  }
+  return watch;
+}
+
 class SpawnedService final : public LocalSquawkService {
  public:
-  SpawnedService(int port, std::string port_file) : port_(port), port_file_(std::move(port_file)) {}
-  ~SpawnedService() override { DeleteFileA(port_file_.c_str()); }
+  SpawnedService(int port, SOCKET watch) : port_(port), watch_(watch) {}
+  ~SpawnedService() override {
+    closesocket(watch_);  // the service ends
+    WSACleanup();
+  }
   std::string BaseUrl() const override {
     return "http://127.0.0.1:" + std::to_string(port_) + "/qex/";
   }
 
  private:
   int port_;
-  std::string port_file_;
+  SOCKET watch_;
 };
 
 }  // namespace
@@ -63,9 +93,8 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error
     error = "the reference squawk service runs only beside Wine, from " + program;
     return nullptr;
   }
-  // The program ends with its parent; Wine gives no handle to end it by.
   std::string command =
-      "\"" + program + "\" --port 0 --exit-with-parent --port-file \"" + *host_port_file + "\"";
+      "\"" + program + "\" --port 0 --exit-with-watcher --port-file \"" + *host_port_file + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -73,16 +102,19 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error
                  &process);
   if (process.hProcess != nullptr) CloseHandle(process.hProcess);
   if (process.hThread != nullptr) CloseHandle(process.hThread);
+
+  int port = 0;
   const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    int port = 0;
-    if (std::ifstream(port_file) >> port && port > 0) {
-      return std::make_unique<SpawnedService>(port, port_file);
-    }
+  while (!(std::ifstream(port_file) >> port) && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  error = "the reference squawk service did not start: " + program;
-  return nullptr;
+  DeleteFileA(port_file.c_str());
+  const SOCKET watch = port > 0 ? OpenWatch(port) : INVALID_SOCKET;
+  if (watch == INVALID_SOCKET) {
+    error = "the reference squawk service did not start: " + program;
+    return nullptr;
+  }
+  return std::make_unique<SpawnedService>(port, watch);
 }
 
 }  // namespace kestrava::sim

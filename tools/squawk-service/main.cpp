@@ -4,15 +4,18 @@
 //                  [--latest VERSION] [--first-start-id N] [--hold SECONDS]
 //                  [--fault none|delay|error|garbage|drop] [--delay-ms N]
 //                  [--request-log FILE] [--port-file FILE] [--lifetime SECONDS]
-//                  [--exit-with-parent]
+//                  [--exit-with-watcher]
 //
 // Serves until SIGINT or SIGTERM, until --lifetime seconds have passed, or, with
-// --exit-with-parent, until the process that started it has ended. Port 0 (the default)
+// --exit-with-watcher, once its last watcher has gone (a client that keeps "GET /watch" open;
+// the program that started the service ends it by closing that connection, also by ending) or
+// when no watcher has come within 10 s. Port 0 (the default)
 // takes a free port; the address served is printed, and the port written to --port-file (whole,
 // through a rename) once the server accepts connections.
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -36,7 +39,7 @@ constexpr char kUsage[] =
     "                      [--latest VERSION] [--first-start-id N] [--hold SECONDS]\n"
     "                      [--fault none|delay|error|garbage|drop] [--delay-ms N]\n"
     "                      [--request-log FILE] [--port-file FILE] [--lifetime SECONDS]\n"
-    "                      [--exit-with-parent]\n";
+    "                      [--exit-with-watcher]\n";
 
 bool ReadNumber(const std::string& text, long& out) {
   char* end = nullptr;
@@ -60,7 +63,7 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    if (name == "--exit-with-parent") {
+    if (name == "--exit-with-watcher") {
       args[name] = "";
       continue;
     }
@@ -72,11 +75,11 @@ int main(int argc, char** argv) {
   std::string port_file;
   std::string request_log;
   long lifetime = 0;
-  bool exit_with_parent = false;
+  bool exit_with_watcher = false;
   for (const auto& [name, value] : args) {
     long number = 0;
-    if (name == "--exit-with-parent") {
-      exit_with_parent = true;
+    if (name == "--exit-with-watcher") {
+      exit_with_watcher = true;
     } else if (name == "--host") {
       options.host = value;
     } else if (name == "--port" && ReadNumber(value, number) && number <= 65535) {
@@ -131,6 +134,14 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+  std::atomic<bool> watched{false};
+  if (exit_with_watcher) {
+    options.on_watchers_changed = [&watched](int watchers) {
+      if (watchers > 0) watched = true;
+      if (watchers == 0) kill(getpid(), SIGTERM);
+    };
+  }
+
   squawk_service::SquawkService service(std::move(options));
   if (!service.Start()) return Fail("cannot listen on the given address and port");
   std::cout << "squawk-service: serving " << service.BaseUrl() << std::endl;
@@ -141,15 +152,15 @@ int main(int argc, char** argv) {
       return Fail("cannot write " + port_file);
   }
 
-  // Waits in slices, so that the end of the lifetime and of the parent are both seen.
-  const pid_t parent = getppid();
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(lifetime);
+  // Waits in slices, so that the end of the lifetime and a missing watcher are seen.
+  const auto start = std::chrono::steady_clock::now();
   for (;;) {
     timespec slice{};
     slice.tv_nsec = 200 * 1000 * 1000;
     if (sigtimedwait(&signals, nullptr, &slice) >= 0) break;
-    if (lifetime > 0 && std::chrono::steady_clock::now() >= end) break;
-    if (exit_with_parent && getppid() != parent) break;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    if (lifetime > 0 && elapsed >= std::chrono::seconds(lifetime)) break;
+    if (exit_with_watcher && !watched && elapsed >= std::chrono::seconds(10)) break;
   }
   service.Stop();
   return 0;

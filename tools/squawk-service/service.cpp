@@ -63,18 +63,46 @@ struct SquawkService::Impl {
         allocator(options.ranges, options.hold),
         next_start_id(options.first_start_id) {}
 
-  // Waits out the configured delay; returns false when the service stops first.
-  bool WaitDelay() {
+  // Writes a line every 250 ms until the watcher goes away or the service stops.
+  void Watch(httplib::Response& response) {
+    response.set_chunked_content_provider(
+        "text/plain", [this, joined = false](std::size_t, httplib::DataSink& sink) mutable {
+          if (!joined) {
+            joined = true;
+            ChangeWatchers(+1);
+          }
+          const bool stopping_now = WaitFor(std::chrono::milliseconds(250));
+          if (!stopping_now && sink.write("\n", 1)) return true;
+          ChangeWatchers(-1);
+          return false;
+        });
+  }
+
+  void ChangeWatchers(int change) {
+    int now = 0;
+    {
+      std::lock_guard lock(mutex);
+      now = watchers += change;
+    }
+    options.on_watchers_changed(now);
+  }
+
+  // Waits `duration`; returns true when the service stops first.
+  bool WaitFor(std::chrono::milliseconds duration) {
     std::unique_lock lock(mutex);
-    return !stopped.wait_for(lock, options.delay, [this] { return stopping; });
+    return stopped.wait_for(lock, duration, [this] { return stopping; });
   }
 
   void Answer(const httplib::Request& request, httplib::Response& response) {
     if (options.on_request) options.on_request(request.target);
+    if (options.on_watchers_changed && request.path == "/watch") {
+      Watch(response);
+      return;
+    }
     switch (options.fault) {
       case Fault::kNone: break;
       case Fault::kDelay:
-        if (!WaitDelay()) return;  // answered with an empty reply while stopping
+        if (WaitFor(options.delay)) return;  // answered with an empty reply while stopping
         break;
       case Fault::kErrorPage:
         response.status = 500;
@@ -121,6 +149,7 @@ struct SquawkService::Impl {
   std::mutex mutex;
   std::condition_variable stopped;
   bool stopping = false;  // guarded by mutex
+  int watchers = 0;       // guarded by mutex
 };
 
 SquawkService::SquawkService(ServiceOptions options)

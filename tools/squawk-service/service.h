@@ -8,7 +8,7 @@
 //       (EncodeSquawkReply); "0" when there is none. "ovr=1" asks for a fresh code.
 //
 // Fault modes for tests: every request is answered late (delay), with an error page, with
-// garbage, or its connection is dropped before the body.
+// garbage, or its connection is dropped before the body. Watchers ("/watch") are never faulted.
 //
 // Thread: Start and Stop on the owner's thread; the observer is called on the server's threads.
 #pragma once
@@ -47,6 +47,10 @@ struct ServiceOptions {
   int threads = 16;                       // requests served at the same time
   // Told the request target ("/qex/sqk_assign.php?...") of every request before it is answered.
   std::function<void(const std::string& target)> on_request;
+  // When set, "/watch" answers with a line every 250 ms for as long as the client keeps the
+  // connection open, and this is told the number of such watchers whenever it changes. (A
+  // program that cannot end the service otherwise ends it by closing its watch.)
+  std::function<void(int watchers)> on_watchers_changed;
 };
 
 class SquawkService {
