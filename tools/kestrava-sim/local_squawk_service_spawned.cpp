@@ -2,9 +2,12 @@
 // simulator, started through Wine (which runs programs of its host as well as Windows ones).
 // Wine gives no handle to end such a program by, so the simulator keeps a watch connection open
 // to it ("--exit-with-watcher"): closing it, or the simulator's end, ends the service.
-#include <windows.h>
+// The sockets headers must come before windows.h.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <windows.h>
+// clang-format on
 
 #include <chrono>
 #include <fstream>
