@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/interruptible_sleep.h"
+
 namespace kestrava::testing {
 
 void FakeEnv::SetUnixMillis(std::int64_t millis) {
@@ -44,13 +46,14 @@ std::int64_t FakeEnv::NowUnixSeconds() {
 
 bool FakeEnv::SleepUntil(std::int64_t deadline, std::stop_token stop) {
   std::unique_lock lock(mutex_);
-  return clock_changed_.wait(lock, stop, [&] { return unix_millis_ / 1000 >= deadline; });
+  return WaitUnlessStopped(clock_changed_, lock, stop,
+                           [&] { return unix_millis_ / 1000 >= deadline; });
 }
 
 bool FakeEnv::SleepFor(std::chrono::milliseconds duration, std::stop_token stop) {
   std::unique_lock lock(mutex_);
   const std::int64_t until = unix_millis_ + duration.count();
-  return clock_changed_.wait(lock, stop, [&] { return unix_millis_ >= until; });
+  return WaitUnlessStopped(clock_changed_, lock, stop, [&] { return unix_millis_ >= until; });
 }
 
 bool FakeEnv::AppendLine(const std::string& path, std::string_view line) {

@@ -4,6 +4,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/interruptible_sleep.h"
+
 namespace kestrava::sim {
 
 SimEnv::SimEnv(Env& target, std::int64_t start_unix_millis, std::filesystem::path output_folder)
@@ -57,7 +59,7 @@ bool SimEnv::SleepUntilMillis(std::int64_t deadline, std::stop_token stop) {
   sleepers_.push_back(&me);
   ++asleep_;
   changed_.notify_all();
-  changed_.wait(lock, stop, [&] { return me.woken; });
+  WaitUnlessStopped(changed_, lock, stop, [&] { return me.woken; });
   if (me.woken) return true;
   sleepers_.remove(&me);  // stopped first
   --asleep_;
