@@ -14,6 +14,11 @@ namespace kestrava {
 // No ground speed seen yet.
 constexpr int kNoGroundSpeed = -1000;
 
+// The one ground-speed threshold, in knots of reported ground speed: below it an aircraft counts
+// as on the ground for squawk requests and initial altitudes, from it on trails are drawn, and a
+// rise from at most it to above it is a take-off (a fall the other way a landing).
+constexpr int kGroundSpeedThresholdKnots = 60;
+
 class CAircraftData {
  public:
   CAircraftData() = default;

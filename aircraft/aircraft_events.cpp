@@ -12,8 +12,6 @@
 namespace kestrava {
 namespace {
 
-constexpr int kAirborneAboveKnots = 60;  // 60 counts as on the ground, 61 as airborne
-
 // Appends the report's position to the record's history and watches the speed crossing.
 void PositionStep(Env& env, CAircraftData& record, EuroScopePlugIn::CAircraft aircraft) {
   const EuroScopePlugIn::CAircraftPositionData report = aircraft.GetPosition();
@@ -22,11 +20,11 @@ void PositionStep(Env& env, CAircraftData& record, EuroScopePlugIn::CAircraft ai
   const int previous = record.m_LastGroundSpeed;
   record.m_LastGroundSpeed = gs;
   if (previous <= kNoGroundSpeed) return;
-  if (previous <= kAirborneAboveKnots && gs > kAirborneAboveKnots) {
+  if (previous <= kGroundSpeedThresholdKnots && gs > kGroundSpeedThresholdKnots) {
     record.m_TakeOffTime = env.NowUtc();
     record.m_TakenOff = true;
     WriteStatisticsLog(env, aircraft, true, record);
-  } else if (previous > kAirborneAboveKnots && gs <= kAirborneAboveKnots) {
+  } else if (previous > kGroundSpeedThresholdKnots && gs <= kGroundSpeedThresholdKnots) {
     record.m_LandingTime = env.NowUtc();
     record.m_Landed = true;
     WriteStatisticsLog(env, aircraft, false, record);

@@ -70,7 +70,7 @@ void DrawHistoryTrails(QEXScreen& screen, EuroScopePlugIn::DeviceContext dc) {
 void DrawAircraftTrail(GpGraphics* graphics, const CAircraftData& record, QEXScreen& screen) {
   const EuroScopePlugIn::CAircraft aircraft =
       screen.Plugin().AircraftSelect(record.m_Callsign.c_str());
-  if (aircraft.GetPosition().GetReportedGS() < kTrailMinimumSpeed) return;
+  if (aircraft.GetPosition().GetReportedGS() < kGroundSpeedThresholdKnots) return;
 
   const auto& positions = record.m_Positions;
   const int max_trail = screen.m_MaxTrail;

@@ -14,9 +14,6 @@ namespace kestrava {
 
 class QEXScreen;
 
-// Ground speed from which an aircraft has a trail, in knots.
-inline constexpr int kTrailMinimumSpeed = 60;
-
 // The whole pass: every record of the plug-in's registry, in index order.
 void DrawHistoryTrails(QEXScreen& screen, EuroScopePlugIn::DeviceContext dc);
 // One aircraft's trail, newest mark first.

@@ -8,14 +8,14 @@
 
 #include <string>
 
+#include "aircraft/CAircraftData.h"
+
 namespace kestrava {
 
 class QEXPlugin;
 
 // The code a controller sets to have an aircraft's code replaced.
 inline constexpr char kRecycleSquawkCode[] = "0200";
-// Reported ground speeds below this count as on the ground.
-inline constexpr int kGroundSpeedThresholdKnots = 60;
 
 using SquawkCompletion = void (*)(const std::string& callsign, const std::string& code,
                                   QEXPlugin& plugin);
