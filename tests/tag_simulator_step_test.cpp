@@ -9,48 +9,28 @@
 #include <string>
 #include <vector>
 
-#include "tools/kestrava-sim/simulator.h"
+#include "tests/support/simulator_fixture.h"
 
 namespace kestrava::sim {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TagsStep : public ::testing::Test {
+class TagsStep : public testing::SimulatorFixture {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / (std::string("kestrava-tags-step-") + info->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   int Run(const std::string& steps) {
-    const fs::path scenario = folder_ / "scenario.json";
-    std::ofstream(scenario, std::ios::binary)
-        << R"({"start": "2024-06-05T11:59:00Z", "settings": {"SQK": "0", "ALT": "0",
-               "SERVERLOCATION": "http://127.0.0.1:9/"}, "steps": [)"
-        << steps << "]}";
-    out_.str("");
-    err_.str("");
-    return RunSimulator(
-        {scenario.string(), "--out", (folder_ / "out").string(), "--module", KESTRAVA_MODULE},
-        "kestrava-sim", out_, err_);
+    return RunScenario(R"({"start": "2024-06-05T11:59:00Z", "settings": {"SQK": "0", "ALT": "0",
+               "SERVERLOCATION": "http://127.0.0.1:9/"}, "steps": [)" +
+                       steps + "]}");
   }
   // The "tags" events of the run, one per line.
   std::vector<std::string> TagEvents() const {
-    std::ifstream in(folder_ / "out" / "events.jsonl", std::ios::binary);
     std::vector<std::string> events;
-    for (std::string line; std::getline(in, line);) {
+    for (const std::string& line : EventLines()) {
       if (line.find(R"("event":"tags")") != std::string::npos) events.push_back(line);
     }
     return events;
   }
-
-  fs::path folder_;
-  std::ostringstream out_;
-  std::ostringstream err_;
 };
 
 TEST_F(TagsStep, WritesTheItemsBeforeAndAfterDepartureTimeAndTakeOff) {
