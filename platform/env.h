@@ -20,6 +20,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/dialog.h"
 #include "platform/drawing.h"
 #include "platform/system_time.h"
 
@@ -91,6 +92,18 @@ class Env {
   // The drawing calls for the host's device contexts (see platform/drawing.h); alive as long as
   // this Env.
   virtual Drawing& DrawingService() = 0;
+
+  // --- Dialogs (the host's thread) ------------------------------------------------------------
+  // Runs the dialog modally (platform/dialog.h) and returns its result: what EndDialog was given
+  // (kIdOk, kIdCancel), or -1 when the template cannot be found or the dialog not made.
+  virtual int RunModalDialog(const DialogRequest& request) = 0;
+  // The standard colour dialog: the colour chosen with OK; nothing when cancelled.
+  virtual std::optional<ColorRef> ChooseColour(const ColourRequest& request) = 0;
+  // The framework's validation message (an OK box over the running dialog); returns once the
+  // person has acknowledged it.
+  virtual void ShowValidationMessage(const std::string& text) = 0;
+  // The standard file-save dialog: the path chosen with Save; nothing when cancelled.
+  virtual std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) = 0;
 };
 
 // Forwards every call to another Env. Derive from it to override a few calls; the target must
@@ -129,6 +142,18 @@ class EnvWrapper : public Env {
   bool SetClipboardText(const std::string& text) override { return target_.SetClipboardText(text); }
   void PlayAlarmSound(const std::string& display) override { target_.PlayAlarmSound(display); }
   Drawing& DrawingService() override { return target_.DrawingService(); }
+  int RunModalDialog(const DialogRequest& request) override {
+    return target_.RunModalDialog(request);
+  }
+  std::optional<ColorRef> ChooseColour(const ColourRequest& request) override {
+    return target_.ChooseColour(request);
+  }
+  void ShowValidationMessage(const std::string& text) override {
+    target_.ShowValidationMessage(text);
+  }
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override {
+    return target_.ChooseSaveFile(request);
+  }
 
  private:
   Env& target_;

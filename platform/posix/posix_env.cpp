@@ -106,6 +106,15 @@ class PosixEnv final : public Env {
   void PlayAlarmSound(const std::string& /*display*/) override { alarm_.Play(); }
 
   Drawing& DrawingService() override { return drawing_; }
+  // Dialog services: replaced by the dialog backends.
+  int RunModalDialog(const DialogRequest& /*request*/) override { return -1; }
+  std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
+    return std::nullopt;
+  }
+  void ShowValidationMessage(const std::string& /*text*/) override {}
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& /*request*/) override {
+    return std::nullopt;
+  }
 
  private:
   AlarmPlayer alarm_;

@@ -61,6 +61,15 @@ class FakeEnv : public Env {
 
   // --- Drawing ---
   Drawing& DrawingService() override { return drawing; }
+  // Dialog services: replaced by the dialog backends.
+  int RunModalDialog(const DialogRequest& /*request*/) override { return -1; }
+  std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
+    return std::nullopt;
+  }
+  void ShowValidationMessage(const std::string& /*text*/) override {}
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& /*request*/) override {
+    return std::nullopt;
+  }
   RecordingDrawing drawing;
 
   std::mutex& mutex() { return mutex_; }
