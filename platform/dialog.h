@@ -77,8 +77,8 @@ class DialogControls {
   // --- Any control ---
   virtual bool HasControl(int id) = 0;
   virtual std::string GetWindowText(int id) = 0;
-  // Edits: replaces the text without the typing filters (no length limit either), and sends no
-  // change notification, like WM_SETTEXT.
+  // Edits: replaces the text without the typing filters and the length limit, as WM_SETTEXT
+  // does (an edit then reports TextChanged, as Windows' edits do).
   virtual void SetWindowText(int id, const std::string& text) = 0;
   virtual std::uint32_t GetStyle(int id) = 0;
   virtual bool IsEnabled(int id) = 0;
