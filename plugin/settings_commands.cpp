@@ -3,16 +3,61 @@
 // nothing; the command counts as handled either way.
 #include <string>
 
+#include "aircraft/DlgLog.h"
+#include "altitudes/CInitAlts.h"
 #include "plugin/QEXPlugin.h"
+#include "plugin/log_settings.h"
 #include "plugin/text_rules.h"
+#include "squawk/SqkIcaos.h"
 #include "tags/EDTDlg.h"
 
 namespace kestrava {
 
 bool QEXPlugin::RunSettingsCommand(const std::string& argument) {
-  if (argument != "t") return false;
-  EditTimeSettings();
+  if (argument == "s") {
+    EditSquawkAirports();
+  } else if (argument == "i") {
+    EditInitialAltitudes();
+  } else if (argument == "t") {
+    EditTimeSettings();
+  } else if (argument == "l") {
+    EditLogSettings();
+  } else {
+    return false;
+  }
   return true;
+}
+
+void QEXPlugin::EditSquawkAirports() {
+  SqkIcaos dialog(env());
+  for (const CICAOEntry& entry : m_SquawkAirports) dialog.AddEntry(entry);
+  dialog.m_EnableSquawk = m_SquawkEnabled ? 1 : 0;
+  if (dialog.DoModal() != kIdOk) return;
+  m_SquawkEnabled = dialog.m_EnableSquawk != 0;
+  m_SquawkAirports = dialog.m_Entries;
+  SaveSquawkAirports();
+}
+
+void QEXPlugin::EditInitialAltitudes() {
+  CInitAlts dialog(env());
+  for (const CAltEntry& row : m_InitialAltitudes) dialog.AddEntry(row);
+  dialog.m_EnableAltitudes = m_InitAltsEnabled ? 1 : 0;
+  if (dialog.DoModal() != kIdOk) return;
+  m_InitAltsEnabled = dialog.m_EnableAltitudes != 0;
+  m_InitialAltitudes = dialog.m_Entries;
+  SaveInitialAltitudes();
+}
+
+void QEXPlugin::EditLogSettings() {
+  DlgLog dialog(env());
+  dialog.m_FilePath = LogFilePath;
+  dialog.m_EnableLog = LogEnabled ? 1 : 0;
+  if (dialog.DoModal() != kIdOk) return;
+  // Taken as typed; the next take-off or landing uses it.
+  LogEnabled = dialog.m_EnableLog != 0;
+  LogFilePath = dialog.m_FilePath;
+  SaveDataToSettings("SAVELOG", "Save Log", LogEnabled ? "1" : "0");
+  SaveDataToSettings("SAVELOGFILE", "Log File Path", LogFilePath.c_str());
 }
 
 void QEXPlugin::EditTimeSettings() {
