@@ -100,13 +100,13 @@ std::optional<long long> ReadBuddyNumber(const std::string& text) {
 }
 
 std::string BuddyText(int value, bool thousands) {
-  std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
-  if (thousands) {
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-      digits.insert(static_cast<std::size_t>(at), ",");
-    }
+  const std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+  std::string text = value < 0 ? "-" : "";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (thousands && i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
   }
-  return value < 0 ? "-" + digits : digits;
+  return text;
 }
 
 struct ListRow {
@@ -811,7 +811,7 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
       }
       insert = std::string(1, (control.style & kEsUppercase) ? AsciiUpper(c) : c);
     }
-    control.text.replace(from, to - from, insert);
+    control.text = control.text.substr(0, from) + insert + control.text.substr(to);
     control.sel_start = control.sel_end = from + insert.size();
     Send({control.id(), ControlEvent::TextChanged});
   }

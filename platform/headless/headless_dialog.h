@@ -16,7 +16,7 @@
 //   default button (the template's first BS_DEFPUSHBUTTON) when enabled; without one, IDOK.
 //   Clicking or focusing another push button does not make it the default.
 // - Buttons: Click focuses the button and sends Clicked (BN_CLICKED); automatic check boxes
-//   toggle first. SetCheck sends nothing. Close sends Clicked for IDCANCEL (WM_CLOSE).
+//   toggle first. SetCheck sends nothing.
 // - Drop-down lists: CBS_SORT inserts by case-insensitive order, before equal entries; an
 //   insertion at or before the selection moves the selection with its entry. SetCurSel sends
 //   nothing (an index out of range clears the selection); the user's Select always sends
