@@ -133,13 +133,13 @@ struct TypingCase {
   const char* pasted;
 };
 
-TEST(Win32Dialog, TypingGoesThroughTheEditsFiltersAndPastingOnlyThroughUpperCasing) {
+TEST(Win32Dialog, TypingGoesThroughTheEditsFiltersAndPastingThroughAllButDigitsOnly) {
   // Wine's edits report a change for each character refused at the length limit too (not for
-  // those refused as non-digits); an upper-casing edit upper-cases text it is given as well.
+  // those refused as non-digits).
   const TypingCase cases[] = {
-      {IDD_SQUAWK_AIRPORTS, IDC_SQK_ICAO, 4, "", "egll1", "EGLL", 5, "PASTED TEXT 1"},
+      {IDD_SQUAWK_AIRPORTS, IDC_SQK_ICAO, 4, "", "egll1", "EGLL", 5, "PAST"},
       {IDD_INITIAL_ALTITUDES, IDC_ALT_SID, 10, "OLD", "bpk7f-x.12345", "BPK7F-X.12", 13,
-       "PASTED TEXT 1"},
+       "PASTED TEX"},
       {IDD_INITIAL_ALTITUDES, IDC_ALT_ALTITUDE, 0, "5000", "6a00 0", "6000", 4, "pasted text 1"},
       {IDD_HISTORY_TRAILS, IDC_TRAILS_COUNT, 0, "6", "x12", "12", 2, "pasted text 1"},
   };

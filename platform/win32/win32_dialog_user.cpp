@@ -54,6 +54,15 @@ void HandlePendingMessages(HWND dialog) {
   }
 }
 
+void Win32DialogUser::Finish() {
+  HandlePendingMessages(controls_.dialog());
+  if (controls_.ended() && on_ended_) {
+    const std::function<void()> told = std::move(on_ended_);
+    on_ended_ = nullptr;
+    told();
+  }
+}
+
 bool Win32DialogUser::Exists() const {
   return controls_.dialog() != nullptr && IsWindow(controls_.dialog());
 }
@@ -61,7 +70,8 @@ bool Win32DialogUser::Exists() const {
 bool Win32DialogUser::IsOpen() { return Exists() && !controls_.ended(); }
 
 HWND Win32DialogUser::OpenControl(int id, Win32ControlKind kind) {
-  return IsOpen() ? controls_.Control(id, kind) : nullptr;
+  HWND control = IsOpen() ? controls_.Control(id, kind) : nullptr;
+  return control != nullptr && IsWindowEnabled(control) ? control : nullptr;
 }
 
 HWND Win32DialogUser::OpenListRow(int id, int row) {
@@ -81,51 +91,71 @@ bool Win32DialogUser::Type(int id, const std::string& text) {
   if (edit == nullptr) return false;
   SetFocus(edit);
   Send(edit, EM_SETSEL, 0, -1);
-  for (const char c : text) Send(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-  HandlePendingMessages(controls_.dialog());
+  for (const char c : text) {
+    if (!IsOpen()) break;  // Enter may have closed it
+    PressCharacter(c);
+    HandlePendingMessages(controls_.dialog());
+  }
+  Finish();
   return true;
 }
 
-void Win32DialogUser::PressReturn() {
+void Win32DialogUser::PressDialogKey(WPARAM key_code) {
   // The key as the modal loop would see it, handed to the dialog manager: the focused control
-  // keeps it when it wants it, otherwise the default button (or the focused push button) is
-  // pressed.
+  // keeps it when it wants it; otherwise Enter presses the default button (or the focused push
+  // button) and Tab moves the focus on.
   HWND dialog = controls_.dialog();
   HWND focus = FocusedControl(dialog);
   MSG key = {};
   key.hwnd = focus != nullptr ? focus : dialog;
   key.message = WM_KEYDOWN;
-  key.wParam = VK_RETURN;
-  key.lParam = 0x001C0001;  // scan code 0x1C, one press
+  key.wParam = key_code;
+  key.lParam = 1;  // one press
   key.time = static_cast<DWORD>(GetMessageTime());
   if (!IsDialogMessageA(dialog, &key)) DispatchMessageA(&key);
+}
+
+void Win32DialogUser::PressCharacter(char c) {
+  if (c == '\r' || c == '\n') return PressDialogKey(VK_RETURN);
+  if (c == '\t') return PressDialogKey(VK_TAB);
+  HWND focus = FocusedControl(controls_.dialog());
+  if (focus == nullptr) return;
+  const Win32ControlKind kind = KindOfControl(focus);
+  if (c == ' ' && (kind == Win32ControlKind::PushButton || kind == Win32ControlKind::CheckBox ||
+                   kind == Win32ControlKind::OwnerDrawn)) {
+    // Buttons answer the space bar's key going down and up, not the character.
+    Send(focus, WM_KEYDOWN, VK_SPACE, 1);
+    Send(focus, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001));
+    return;
+  }
+  Send(focus, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
 bool Win32DialogUser::Keys(const std::string& text) {
   if (!IsOpen()) return false;
   for (const char c : text) {
     if (!IsOpen()) break;  // Enter may have closed it
-    if (c == '\r' || c == '\n') {
-      PressReturn();
-    } else if (HWND focus = FocusedControl(controls_.dialog())) {
-      Send(focus, WM_CHAR, static_cast<unsigned char>(c), 1);
-    }
+    PressCharacter(c);
     HandlePendingMessages(controls_.dialog());
   }
+  Finish();
   return true;
 }
 
 bool Win32DialogUser::Paste(int id, const std::string& text) {
   HWND edit = OpenControl(id, Win32ControlKind::Edit);
   if (edit == nullptr) return false;
+  // What pasting over the whole text does, without the clipboard: the edit's upper-casing and
+  // length limit apply, its digits-only rule does not.
   SetFocus(edit);
+  Send(edit, EM_SETSEL, 0, -1);
   const int changes = text_changes_;
-  Send(edit, WM_SETTEXT, 0, Pointer(text.c_str()));
+  Send(edit, EM_REPLACESEL, TRUE, Pointer(text.c_str()));
   // A paste is a change the edit reports; make sure the dialog hears it once.
   if (text_changes_ == changes && IsOpen()) {
     Send(controls_.dialog(), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), Pointer(edit));
   }
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
@@ -133,7 +163,7 @@ bool Win32DialogUser::Check(int id, bool ticked) {
   HWND box = OpenControl(id, Win32ControlKind::CheckBox);
   if (box == nullptr) return false;
   if ((Send(box, BM_GETCHECK) == BST_CHECKED) != ticked) Send(box, BM_CLICK);
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
@@ -142,9 +172,10 @@ bool Win32DialogUser::Select(int id, int index) {
   if (list == nullptr || index < -1 || index >= static_cast<int>(Send(list, CB_GETCOUNT))) {
     return false;
   }
+  SetFocus(list);
   Send(list, CB_SETCURSEL, static_cast<WPARAM>(index));
   Send(controls_.dialog(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), Pointer(list));
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
@@ -155,10 +186,12 @@ bool Win32DialogUser::Spin(int id, int delta) {
     PressArrow(spin, delta > 0);
     HandlePendingMessages(controls_.dialog());
   }
+  Finish();
   return true;
 }
 
 void Win32DialogUser::SelectOnly(HWND list, int row) {
+  SetFocus(list);
   SetListState(list, -1, LVIS_SELECTED, 0);
   if (row >= 0) {
     SetListState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -169,15 +202,19 @@ bool Win32DialogUser::SelectRow(int id, int row) {
   HWND list = OpenListRow(id, row);
   if (list == nullptr) return false;
   SelectOnly(list, row);
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
 bool Win32DialogUser::Tick(int id, int row, bool ticked) {
   HWND list = row >= 0 ? OpenListRow(id, row) : nullptr;
-  if (list == nullptr) return false;
+  if (list == nullptr ||
+      (Send(list, LVM_GETEXTENDEDLISTVIEWSTYLE) & static_cast<LRESULT>(kLvsExCheckBoxes)) == 0) {
+    return false;
+  }
+  SetFocus(list);
   SetListState(list, row, LVIS_STATEIMAGEMASK, ticked ? kLvisChecked : kLvisUnchecked);
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
@@ -191,7 +228,7 @@ bool Win32DialogUser::DoubleClick(int id, int row) {
   activate.hdr.code = NM_DBLCLK;
   activate.iItem = row;
   Send(controls_.dialog(), WM_NOTIFY, static_cast<WPARAM>(id), Pointer(&activate));
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
@@ -201,14 +238,14 @@ bool Win32DialogUser::Click(int id) {
   if (button == nullptr) button = OpenControl(id, Win32ControlKind::CheckBox);
   if (button == nullptr) return false;
   Send(button, BM_CLICK);
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 
 bool Win32DialogUser::PressEnter() {
   if (!IsOpen()) return false;
-  PressReturn();
-  HandlePendingMessages(controls_.dialog());
+  PressDialogKey(VK_RETURN);
+  Finish();
   return true;
 }
 
@@ -216,7 +253,7 @@ bool Win32DialogUser::Close() {
   if (!IsOpen()) return false;
   // The dialog manager answers a close request with the Cancel command.
   Send(controls_.dialog(), WM_CLOSE);
-  HandlePendingMessages(controls_.dialog());
+  Finish();
   return true;
 }
 

@@ -1,12 +1,16 @@
 // A person at a real Windows dialog (DialogUser), for scripts: every action is the window
 // messages the person's keys and clicks would bring, so the real controls filter, clamp and
-// notify as they do for a person. After each action the thread's pending messages (posted
-// commands, repaints) are handled before it returns.
+// notify as they do for a person. Acting on a control gives it the focus, as a click does (an
+// up-down control's arrows focus its buddy); disabled controls cannot be acted on. After each
+// action the thread's pending messages (posted commands, repaints) are handled before it
+// returns.
 //
 // Thread: the dialog's thread, inside its modal loop. No call throws.
 #pragma once
 
 #include <windows.h>
+
+#include <functional>
 
 #include "platform/dialog.h"
 #include "platform/win32/win32_dialog_controls.h"
@@ -38,19 +42,26 @@ class Win32DialogUser final : public DialogUser {
   std::vector<ControlState> State() override;
   bool Snapshot(const std::string& png_path) override;
 
+  // Called once, at the end of the action during which the dialog was ended.
+  void OnEnded(std::function<void()> told) { on_ended_ = std::move(told); }
+
  private:
   // The open dialog's control of that id and kind, or null.
   HWND OpenControl(int id, Win32ControlKind kind);
   // The open dialog's list view of that id when `row` is -1 or one of its rows, or null.
   HWND OpenListRow(int id, int row);
   bool Exists() const;
-  void PressReturn();
+  // Ends an action: pending messages handled, the ending told.
+  void Finish();
+  void PressDialogKey(WPARAM key_code);
+  void PressCharacter(char c);
   void SelectOnly(HWND list, int row);
   ControlState::Row ReadRow(HWND list, int row, int columns) const;
 
   Win32DialogControls& controls_;
   const DialogHandler& handler_;
   const int& text_changes_;
+  std::function<void()> on_ended_;
 };
 
 // Handles the calling thread's pending messages, as the modal loop of `dialog` would (its

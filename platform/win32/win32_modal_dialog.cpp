@@ -34,7 +34,9 @@ void RegisterCommonControls() {
 class ModalRun {
  public:
   explicit ModalRun(const DialogRequest& request)
-      : request_(request), user_(controls_, *request.handler, text_changes_) {}
+      : request_(request), user_(controls_, *request.handler, text_changes_) {
+    user_.OnEnded([this] { TellClosing(); });
+  }
 
   INT_PTR Handle(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
@@ -45,7 +47,7 @@ class ModalRun {
       case WM_DRAWITEM: return DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       case WM_DESTROY:
         // Still whole: the controls go after their dialog.
-        if (initialised_ && request_.on_close) request_.on_close(user_, controls_.result());
+        if (initialised_) TellClosing();
         initialised_ = false;
         return FALSE;
       default: return FALSE;
@@ -79,7 +81,18 @@ class ModalRun {
     }
     if (request_.script == nullptr || !user_.IsOpen()) return;
     user_.Close();
-    if (user_.IsOpen()) controls_.EndDialog(kIdCancel);
+    if (user_.IsOpen()) {
+      controls_.EndDialog(kIdCancel);
+      TellClosing();
+    }
+  }
+
+  // The request's closing report: once, at the end of the person's action that ended the
+  // dialog, or when the dialog is destroyed.
+  void TellClosing() {
+    if (told_closing_) return;
+    told_closing_ = true;
+    if (request_.on_close) request_.on_close(user_, controls_.result());
   }
 
   INT_PTR Command(int id, int code, LPARAM lparam) {
@@ -142,6 +155,7 @@ class ModalRun {
   int text_changes_ = 0;
   Win32DialogUser user_;
   bool initialised_ = false;
+  bool told_closing_ = false;
 };
 
 INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
