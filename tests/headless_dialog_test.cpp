@@ -381,6 +381,7 @@ TEST(HeadlessUpDown, ArrowsReadTheBuddyStepAndClamp) {
     Handler handler;
     std::string text;
     int position = 0;
+    int focus = 0;
     std::size_t changes = 0;
     RunDialog(IDD_HISTORY_TRAILS, handler, [&](DialogUser& user) {
       DialogControls& controls = *handler.controls;
@@ -392,8 +393,10 @@ TEST(HeadlessUpDown, ArrowsReadTheBuddyStepAndClamp) {
       changes = handler.log.size();
       text = controls.GetWindowText(IDC_TRAILS_COUNT);
       position = controls.GetPos(IDC_TRAILS_COUNT_SPIN);
+      focus = controls.GetFocus();
     });
     EXPECT_EQ(text, c.after);
+    EXPECT_EQ(focus, IDC_TRAILS_COUNT);  // an arrow click focuses the buddy
     std::string digits = c.after;
     digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
     EXPECT_EQ(std::to_string(position), digits);
@@ -414,6 +417,12 @@ TEST(HeadlessOwnerDraw, ButtonsDrawWhenShownInvalidatedAndSnapped) {
     handler.drawn.clear();
     user.Click(IDC_TIME_LATE);
     ASSERT_EQ(handler.drawn.size(), 1u);  // the clicked swatch, now focused
+    // Owner-drawn buttons the handler names no colour for are no swatches.
+    const std::vector<ControlState> state = user.State();
+    EXPECT_EQ(std::count_if(
+                  state.begin(), state.end(),
+                  [](const ControlState& s) { return s.kind == ControlState::Kind::ColourButton; }),
+              1);
     snapped = user.Snapshot(png);
   });
   EXPECT_EQ(handler.drawn[0].id, IDC_TIME_LATE);

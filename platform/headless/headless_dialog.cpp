@@ -527,6 +527,8 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
   bool Spin(int id, int delta) override {
     Control* updown = Usable(id, Kind::UpDown);
     if (updown == nullptr) return false;
+    // Clicking an arrow gives the buddy the focus (its text stays as selected).
+    if (updown->buddy >= 0) MoveFocus(updown->buddy);
     for (int press = 0; press < std::abs(delta) && IsOpen(); ++press) {
       updown = Find(id, Kind::UpDown);
       if (const std::optional<int> buddy = BuddyPosition(*updown)) updown->position = *buddy;
@@ -623,10 +625,14 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
             state.rows.push_back(std::move(shown));
           }
           break;
-        case Kind::OwnerDrawn:
+        case Kind::OwnerDrawn: {
+          // Only colour swatches: other owner-drawn buttons are push buttons to a person.
+          const std::optional<ColorRef> colour = handler_.SwatchColour(control.id());
+          if (!colour) continue;
           state.kind = ControlState::Kind::ColourButton;
-          state.colour = handler_.SwatchColour(control.id()).value_or(0);
+          state.colour = *colour;
           break;
+        }
         case Kind::UpDown:
           state.kind = ControlState::Kind::UpDown;
           state.position = BuddyPosition(control).value_or(control.position);
