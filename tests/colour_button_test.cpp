@@ -169,6 +169,67 @@ TEST_F(ColourButtonDrawing, CaptionTextColourIsRestored) {
   EXPECT_EQ(env.drawing.Named("SetBkMode")[0].args[0], int(BackgroundMode::Transparent));
 }
 
+// Records the order of the validation messages and colour dialogs.
+class OrderEnv : public FakeEnv {
+ public:
+  std::vector<std::string> order;
+  void ShowValidationMessage(const std::string& text) override { order.push_back(text); }
+  std::optional<ColorRef> ChooseColour(const ColourRequest& request) override {
+    order.push_back("colour " + std::to_string(request.initial) +
+                    (request.full_open ? " full" : ""));
+    return FakeEnv::ChooseColour(request);
+  }
+};
+
+// A count from 1 to 99 before the swatch.
+class CountDialog : public ButtonDialog {
+ public:
+  using ButtonDialog::ButtonDialog;
+  static constexpr int kCount = 3;
+  std::int32_t count = 5;
+
+ protected:
+  void DoDataExchange(DataExchange& dx) override {
+    DDX_Text(dx, kCount, count);
+    DDV_MinMaxInt(dx, count, 1, 99);
+    ButtonDialog::DoDataExchange(dx);
+  }
+};
+
+TEST(ColourChoice, MessageFirstThenTheColourDialogThenTheMembersShown) {
+  const struct {
+    const char* typed;
+    std::optional<ColorRef> answer;
+    std::vector<std::string> order;
+    ColorRef colour;
+    const char* shown;  // the count field afterwards
+  } cases[] = {
+      {"7", 0x00FF00, {"colour 255 full"}, 0x00FF00, "7"},
+      {"7", std::nullopt, {"colour 255 full"}, 255, "7"},
+      {"x", 0x00FF00, {"Please enter an integer.", "colour 255 full"}, 0x00FF00, "5"},
+      {"0",
+       std::nullopt,
+       {"Please enter an integer between 1 and 99.", "colour 255 full"},
+       255,
+       "0"},
+  };
+  for (const auto& c : cases) {
+    OrderEnv env;
+    StubDialogControls controls;
+    CountDialog dialog(env);
+    dialog.OnInitDialog(controls);
+    ColorRef colour = 255;
+    dialog.button.SetColour(colour, 0);
+    controls.texts[CountDialog::kCount] = c.typed;
+    env.colour_answers = {c.answer};
+    CColorButton::ChooseColour(dialog, colour, dialog.button);
+    EXPECT_EQ(env.order, c.order) << c.typed;
+    EXPECT_EQ(colour, c.colour) << c.typed;
+    EXPECT_EQ(dialog.SwatchColour(kButton), c.colour) << c.typed;
+    EXPECT_EQ(controls.texts[CountDialog::kCount], c.shown) << c.typed;
+  }
+}
+
 // The FakeEnv with the platform's real drawing.
 class PlatformDrawingEnv : public FakeEnv {
  public:
