@@ -81,6 +81,10 @@ const std::string kShadow = std::to_string(CColorButton::kSysShadow);
 const std::string kDark = std::to_string(CColorButton::kSysDarkShadow);
 
 TEST_F(ColourButtonDrawing, FrameFollowsTheState) {
+  const std::vector<std::string> raised = {
+      kHigh + ":0,0-20,0",  kHigh + ":0,0-0,12",  kDark + ":0,11-20,11",   kDark + ":19,0-19,12",
+      kLight + ":1,1-19,1", kLight + ":1,1-1,11", kShadow + ":1,10-19,10", kShadow + ":18,1-18,11",
+  };
   const std::vector<std::string> raised_inside_outline = {
       "0:0,0-20,0",         "0:0,0-0,12",         "0:0,11-20,11",        "0:19,0-19,12",
       kHigh + ":1,1-19,1",  kHigh + ":1,1-1,11",  kDark + ":1,10-19,10", kDark + ":18,1-18,11",
@@ -92,12 +96,7 @@ TEST_F(ColourButtonDrawing, FrameFollowsTheState) {
     ColorRef face;
     std::vector<std::string> edges;
   } cases[] = {
-      {"normal",
-       0,
-       kSwatch,
-       {kHigh + ":0,0-20,0", kHigh + ":0,0-0,12", kDark + ":0,11-20,11", kDark + ":19,0-19,12",
-        kLight + ":1,1-19,1", kLight + ":1,1-1,11", kShadow + ":1,10-19,10",
-        kShadow + ":18,1-18,11"}},
+      {"normal", 0, kSwatch, raised},
       {"focused", kOdsFocus, kSwatch, raised_inside_outline},
       {"default", kOdsDefault, kSwatch, raised_inside_outline},
       {"pressed",
@@ -106,12 +105,7 @@ TEST_F(ColourButtonDrawing, FrameFollowsTheState) {
        {kDark + ":0,0-20,0", kDark + ":0,0-0,12", kDark + ":0,11-20,11", kDark + ":19,0-19,12",
         kShadow + ":1,1-19,1", kShadow + ":1,1-1,11", kShadow + ":1,10-19,10",
         kShadow + ":18,1-18,11"}},
-      {"disabled",
-       kOdsDisabled,
-       CColorButton::kSysButtonFace,
-       {kHigh + ":0,0-20,0", kHigh + ":0,0-0,12", kDark + ":0,11-20,11", kDark + ":19,0-19,12",
-        kLight + ":1,1-19,1", kLight + ":1,1-1,11", kShadow + ":1,10-19,10",
-        kShadow + ":18,1-18,11"}},
+      {"disabled", kOdsDisabled, CColorButton::kSysButtonFace, raised},
   };
   for (const auto& c : cases) {
     Draw(c.state);
