@@ -1,5 +1,5 @@
-// Dialog controls that do nothing but answer a test's styles, window texts and enabled states:
-// for driving a control object's drawing directly, without a dialog backend.
+// Dialog controls that do nothing but keep styles, window texts, length limits, the focus and
+// the selected edit: for driving a dialog's logic directly, without a dialog backend.
 #pragma once
 
 #include <map>
@@ -13,6 +13,9 @@ class StubDialogControls : public DialogControls {
  public:
   std::map<int, std::uint32_t> styles;
   std::map<int, std::string> texts;
+  std::map<int, int> limits;
+  int focused = 0;
+  int selected_all = 0;  // the edit whose whole text was selected last
 
   void EndDialog(int) override {}
   bool HasControl(int) override { return true; }
@@ -20,13 +23,15 @@ class StubDialogControls : public DialogControls {
   void SetWindowText(int id, const std::string& text) override { texts[id] = text; }
   std::uint32_t GetStyle(int id) override { return styles[id]; }
   bool IsEnabled(int) override { return true; }
-  void SetFocus(int) override {}
-  int GetFocus() override { return 0; }
+  void SetFocus(int id) override { focused = id; }
+  int GetFocus() override { return focused; }
   void Invalidate(int) override {}
   int GetCheck(int) override { return 0; }
   void SetCheck(int, int) override {}
-  void SetSel(int, int, int) override {}
-  void LimitText(int, int) override {}
+  void SetSel(int id, int start, int end) override {
+    if (start == 0 && end == -1) selected_all = id;
+  }
+  void LimitText(int id, int max) override { limits[id] = max; }
   int AddString(int, const std::string&) override { return -1; }
   void ResetContent(int) override {}
   int GetCount(int) override { return 0; }
