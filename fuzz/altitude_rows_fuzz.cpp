@@ -5,7 +5,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestrava;
-  const std::optional<CAltEntry> row = ParseAltitudeRow(fuzz::AsText(data, size));
+  const std::string_view stored = fuzz::AsText(data, size);
+  // A stored value is a C string.
+  const std::optional<CAltEntry> row = ParseAltitudeRow(stored.substr(0, stored.find('\0')));
   if (!row) return 0;
   FUZZ_CHECK(!row->m_Icao.empty() && !row->m_Sid.empty() && row->m_Altitude != 0);
   const std::optional<CAltEntry> again = ParseAltitudeRow(AltitudeRowText(*row));
