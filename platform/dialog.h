@@ -141,7 +141,7 @@ enum class ControlEvent {
 struct ControlNotice {
   int id = 0;
   ControlEvent event = ControlEvent::Clicked;
-  int row = -1;                // list views
+  int row = -1;                 // list views
   std::uint32_t old_state = 0;  // list views: kLvis* bits before and after
   std::uint32_t new_state = 0;
 };
@@ -150,7 +150,7 @@ struct ControlNotice {
 struct DrawItemInfo {
   int id = 0;
   DeviceContext dc = nullptr;
-  Rect rect;               // the control's client area in device pixels
+  Rect rect;                // the control's client area in device pixels
   std::uint32_t state = 0;  // kOds* bits
 };
 

@@ -1,6 +1,6 @@
 // The POSIX backend: real clock, POSIX files, std::thread, the stand-in host's desktop for the
 // host-thread queue, notices and the clipboard (on Linux the module only ever runs inside the
-// stand-in host), cairo for drawing and ALSA for the alarm.
+// stand-in host), cairo for drawing, ALSA for the alarm and headless dialogs.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 
 #include "host/desktop.h"
 #include "platform/env.h"
+#include "platform/headless/headless_dialog.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/posix/alarm_player.h"
 #include "platform/posix/cairo_drawing.h"
@@ -106,8 +107,9 @@ class PosixEnv final : public Env {
   void PlayAlarmSound(const std::string& /*display*/) override { alarm_.Play(); }
 
   Drawing& DrawingService() override { return drawing_; }
-  // Dialog services: replaced by the dialog backends.
-  int RunModalDialog(const DialogRequest& /*request*/) override { return -1; }
+  // Dialogs run headless: nobody sits at a Linux stand-in host, so a dialog without a script
+  // closes at once as by its close box, and the standard dialogs are cancelled.
+  int RunModalDialog(const DialogRequest& request) override { return RunHeadlessDialog(request); }
   std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
     return std::nullopt;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/headless/headless_dialog.h"
 #include "platform/interruptible_sleep.h"
 
 namespace kestrava::testing {
@@ -122,6 +123,33 @@ int FakeEnv::WaitForAlarms(int count, std::chrono::milliseconds limit) {
   std::unique_lock lock(mutex_);
   alarm_played_.wait_for(lock, limit, [&] { return alarms >= count; });
   return alarms;
+}
+
+int FakeEnv::RunModalDialog(const DialogRequest& request) {
+  if (request.script != nullptr || !dialog_script) return RunHeadlessDialog(request);
+  DialogRequest scripted = request;
+  scripted.script = &dialog_script;
+  return RunHeadlessDialog(scripted);
+}
+
+std::optional<ColorRef> FakeEnv::ChooseColour(const ColourRequest& request) {
+  colour_requests.push_back(request);
+  if (colour_answers.empty()) return std::nullopt;
+  const std::optional<ColorRef> answer = colour_answers.front();
+  colour_answers.pop_front();
+  return answer;
+}
+
+void FakeEnv::ShowValidationMessage(const std::string& text) {
+  validation_messages.push_back(text);
+}
+
+std::optional<std::string> FakeEnv::ChooseSaveFile(const SaveFileRequest& request) {
+  save_file_requests.push_back(request);
+  if (save_file_answers.empty()) return std::nullopt;
+  std::optional<std::string> answer = std::move(save_file_answers.front());
+  save_file_answers.pop_front();
+  return answer;
 }
 
 }  // namespace kestrava::testing

@@ -1,6 +1,7 @@
 // A deterministic Env for tests: a settable clock, files kept in memory (or failing), tasks
 // posted to the host's thread kept until RunPostedTasks, scripted HTTP answers, records of
-// notices, clipboard texts and alarms, and a drawing backend that records its calls. Override a
+// notices, clipboard texts and alarms, a drawing backend that records its calls, and headless
+// dialogs with scripted answers from the standard dialogs. Override a
 // single call in a subclass to inject a fault.
 #pragma once
 
@@ -61,16 +62,21 @@ class FakeEnv : public Env {
 
   // --- Drawing ---
   Drawing& DrawingService() override { return drawing; }
-  // Dialog services: replaced by the dialog backends.
-  int RunModalDialog(const DialogRequest& /*request*/) override { return -1; }
-  std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
-    return std::nullopt;
-  }
-  void ShowValidationMessage(const std::string& /*text*/) override {}
-  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& /*request*/) override {
-    return std::nullopt;
-  }
   RecordingDrawing drawing;
+
+  // --- Dialogs: run headless (platform/headless/headless_dialog.h); `dialog_script` acts for a
+  // request that brings none (empty: the dialog closes at once as by its close box). The
+  // standard dialogs answer from the queues (empty: cancelled) and record their requests. ---
+  int RunModalDialog(const DialogRequest& request) override;
+  std::optional<ColorRef> ChooseColour(const ColourRequest& request) override;
+  void ShowValidationMessage(const std::string& text) override;
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override;
+  DialogScript dialog_script;
+  std::deque<std::optional<ColorRef>> colour_answers;
+  std::vector<ColourRequest> colour_requests;
+  std::vector<std::string> validation_messages;
+  std::deque<std::optional<std::string>> save_file_answers;
+  std::vector<SaveFileRequest> save_file_requests;
 
   std::mutex& mutex() { return mutex_; }
 
