@@ -71,6 +71,21 @@ struct Rect {  // right and bottom are exclusive
   int bottom = 0;
 };
 
+struct TextExtent {
+  int cx = 0;  // width in pixels
+  int cy = 0;  // height: one line of the font
+};
+
+// DrawTextA formats (the Windows values): horizontal alignment, and for a single line the
+// vertical centring.
+inline constexpr std::uint32_t kDtLeft = 0x0000;
+inline constexpr std::uint32_t kDtCenter = 0x0001;
+inline constexpr std::uint32_t kDtRight = 0x0002;
+inline constexpr std::uint32_t kDtVCenter = 0x0004;
+inline constexpr std::uint32_t kDtSingleLine = 0x0020;
+
+enum class BackgroundMode : int { Transparent = 1, Opaque = 2 };
+
 // A device context attached for one drawing; detaching (destroying the wrapper) leaves the host's
 // device context open. Selected objects and the text colour are the device context's state.
 class DeviceContextWrapper {
@@ -93,6 +108,14 @@ class DeviceContextWrapper {
   // `count` bytes of 8-bit text with the cell's top-left corner at (x, y), in the selected font
   // and the text colour, on a transparent background.
   virtual bool TextOutA(int x, int y, const char* text, int count) = 0;
+  // The size of `count` bytes of 8-bit text in the selected font.
+  virtual TextExtent GetTextExtent(const char* text, int count) = 0;
+  // `count` bytes of 8-bit text in `rect`, aligned by `format` (kDt* bits; without
+  // kDtSingleLine the text starts at the rectangle's top), in the selected font and the text
+  // colour, clipped to the rectangle. Returns the height drawn, 0 on failure.
+  virtual int DrawTextA(const char* text, int count, const Rect& rect, std::uint32_t format) = 0;
+  // How text backgrounds are drawn; returns the previous mode.
+  virtual BackgroundMode SetBkMode(BackgroundMode mode) = 0;
   virtual bool MoveTo(int x, int y) = 0;
   // A line in the selected pen from the current position to (x, y), the end point excluded;
   // (x, y) becomes the current position.

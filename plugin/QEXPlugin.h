@@ -93,6 +93,13 @@ class QEXPlugin : public EuroScopePlugIn::CPlugIn {
  private:
   void ReadSettings();
   void RegisterItemsAndFunctions();
+  // The settings commands ".qex"/".zyt" with "s", "i", "t" or "l": runs the dialog and, after
+  // OK, takes its values and saves them. False for any other argument.
+  bool RunSettingsCommand(const std::string& argument);
+  void EditSquawkAirports();
+  void EditInitialAltitudes();
+  void EditTimeSettings();
+  void EditLogSettings();
 
   Env& env_;
   AircraftRegistry& registry_;

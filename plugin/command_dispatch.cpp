@@ -25,8 +25,7 @@ bool QEXPlugin::OnCompileCommand(const char* commandLine) {
     const std::string_view word = line.substr(1, 3);
     const std::string argument(line.substr(5));
 
-    // "qex" and "zyt" with "s", "i", "t" and "l" open the settings dialogs; until those exist,
-    // every settings command is declined like any other line.
+    if (word == "qex" || word == "zyt") return RunSettingsCommand(argument);
     if (word != "pdc" || argument.empty()) return false;
 
     // An aircraft the host does not know has no flight plan to clear: the line is declined

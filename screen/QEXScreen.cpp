@@ -6,6 +6,7 @@
 #include "plugin/QEXPlugin.h"
 #include "plugin/callback_guard.h"
 #include "plugin/text_rules.h"
+#include "screen/CTrailsDlg.h"
 #include "screen/countdown_clock.h"
 #include "screen/history_trails.h"
 
@@ -121,10 +122,31 @@ bool QEXScreen::RunCommand(const std::string& line) {
   if (command.starts_with(".qex") || command.starts_with(".zyt")) {
     // The fifth character is skipped whatever it is.
     const std::string_view rest = command.size() > 5 ? command.substr(5) : std::string_view();
-    // The History Trails dialog opens here once it exists; the command is recognised already.
-    return rest == "h";
+    if (rest != "h") return false;
+    EditTrailSettings();
+    return true;
   }
   return false;
+}
+
+void QEXScreen::EditTrailSettings() {
+  CTrailsDlg dialog(env_);
+  dialog.m_Show = m_TrailShow;
+  dialog.m_TrailCount = m_MaxTrail;
+  dialog.m_Colour = m_TrailColour;
+  dialog.m_Type = m_TrailType;
+  dialog.m_Degrading = m_DegradingTrail;
+  dialog.m_AntiAliasing = m_AntiAlias;
+  dialog.m_Fade = m_FadeTrail;
+  if (dialog.DoModal() != kIdOk) return;
+  // Saved when the host saves the display's settings; shown at its next refresh.
+  m_TrailShow = dialog.m_Show;
+  m_MaxTrail = dialog.m_TrailCount;
+  m_TrailColour = dialog.m_Colour;
+  m_TrailType = dialog.m_TypeIndex + 1;  // no shape chosen (-1) gives 0: no marks
+  m_DegradingTrail = dialog.m_Degrading;
+  m_AntiAlias = dialog.m_AntiAliasing;
+  m_FadeTrail = dialog.m_Fade;
 }
 
 void QEXScreen::OnAsrContentToBeClosed() {

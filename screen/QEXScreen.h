@@ -70,6 +70,8 @@ class QEXScreen final : public EuroScopePlugIn::CRadarScreen {
   void ReadDisplaySettings();
   void WriteDisplaySettings();
   bool RunCommand(const std::string& line);
+  // The History Trails dialog on this display's trail settings; takes them back after OK.
+  void EditTrailSettings();
 
   Env& env_;
   std::string display_name_;

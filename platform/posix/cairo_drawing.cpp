@@ -187,19 +187,58 @@ class CairoDeviceContext final : public DeviceContextWrapper {
 
   bool TextOutA(int x, int y, const char* text, int count) override {
     if (text == nullptr || count < 0) return false;
-    const GdiValue& font = font_.value;
     cairo_save(cr_);
-    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
-    cairo_select_font_face(cr_, font.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, font.pixel_size);
-    cairo_font_extents_t extents;
-    cairo_font_extents(cr_, &extents);
-    cairo_move_to(cr_, x, y + extents.ascent);
+    const cairo_font_extents_t font = UseFont();
+    cairo_move_to(cr_, x, y + font.ascent);
     SetSource(cr_, FromColorRef(text_colour_));
     cairo_show_text(cr_, Utf8FromLatin1(text, count).c_str());
     cairo_restore(cr_);
     return cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
+  }
+
+  TextExtent GetTextExtent(const char* text, int count) override {
+    if (text == nullptr || count < 0) return {};
+    cairo_save(cr_);
+    const cairo_font_extents_t font = UseFont();
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr_, Utf8FromLatin1(text, count).c_str(), &extents);
+    cairo_restore(cr_);
+    return TextExtent{static_cast<int>(std::lround(extents.x_advance)), LineHeight(font)};
+  }
+
+  int DrawTextA(const char* text, int count, const Rect& rect, std::uint32_t format) override {
+    if (text == nullptr || count < 0) return 0;
+    const std::string utf8 = Utf8FromLatin1(text, count);
+    cairo_save(cr_);
+    const cairo_font_extents_t font = UseFont();
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr_, utf8.c_str(), &extents);
+    const int width = static_cast<int>(std::lround(extents.x_advance));
+    const int height = LineHeight(font);
+    int x = rect.left;
+    if ((format & kDtCenter) != 0) {
+      x = rect.left + (rect.right - rect.left - width) / 2;
+    } else if ((format & kDtRight) != 0) {
+      x = rect.right - width;
+    }
+    int y = rect.top;
+    if ((format & kDtSingleLine) != 0 && (format & kDtVCenter) != 0) {
+      y = rect.top + (rect.bottom - rect.top - height) / 2;
+    }
+    cairo_rectangle(cr_, rect.left, rect.top, static_cast<double>(rect.right) - rect.left,
+                    static_cast<double>(rect.bottom) - rect.top);
+    cairo_clip(cr_);
+    cairo_move_to(cr_, x, y + font.ascent);
+    SetSource(cr_, FromColorRef(text_colour_));
+    cairo_show_text(cr_, utf8.c_str());
+    cairo_restore(cr_);
+    return cairo_status(cr_) == CAIRO_STATUS_SUCCESS ? height : 0;
+  }
+
+  BackgroundMode SetBkMode(BackgroundMode mode) override {
+    const BackgroundMode previous = background_mode_;
+    background_mode_ = mode;
+    return previous;
   }
 
   bool MoveTo(int x, int y) override {
@@ -229,6 +268,23 @@ class CairoDeviceContext final : public DeviceContextWrapper {
     GdiValue value;
   };
 
+  // Makes the selected font current (inside a saved state) and returns its extents.
+  cairo_font_extents_t UseFont() {
+    const GdiValue& font = font_.value;
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
+    cairo_select_font_face(cr_, font.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
+                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, font.pixel_size);
+    cairo_font_extents_t extents;
+    cairo_font_extents(cr_, &extents);
+    return extents;
+  }
+
+  // One line of the font: ascent and descent, as GDI measures a text's height.
+  static int LineHeight(const cairo_font_extents_t& font) {
+    return static_cast<int>(std::lround(font.ascent + font.descent));
+  }
+
   // Fills the pixels between two corners given in either order, as GDI's opaque fills do.
   void FillSolid(int x1, int y1, int x2, int y2, ColorRef colour) {
     const int left = std::min(x1, x2);
@@ -247,6 +303,7 @@ class CairoDeviceContext final : public DeviceContextWrapper {
   Selected brush_{HandleOf(&StockBrush()), StockBrush()};
   Selected pen_{HandleOf(&StockPen()), StockPen()};
   ColorRef text_colour_ = Rgb(0, 0, 0);
+  BackgroundMode background_mode_ = BackgroundMode::Transparent;
   int x_ = 0;
   int y_ = 0;
 };

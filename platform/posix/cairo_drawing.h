@@ -5,7 +5,8 @@
 // Like GDI+ and GDI, pixel centres lie on whole coordinates: a one-pixel line between whole points
 // covers exactly one row or column of pixels. Smoothing is off unless a graphics object's mode
 // asks for it; the device-context calls never smooth lines (text is drawn as the font system
-// renders it).
+// renders it). Text is drawn on a transparent background whatever the background mode, and
+// DrawTextA draws its text as one line.
 //
 // Consecutive figures in one opaque pen may be collected and stroked together; everything a
 // graphics object was asked to draw is on the surface once it is deleted.

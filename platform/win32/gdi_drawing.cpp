@@ -60,6 +60,23 @@ class GdiDeviceContext final : public DeviceContextWrapper {
     return ::TextOutA(hdc_, x, y, text, count) != FALSE;
   }
 
+  TextExtent GetTextExtent(const char* text, int count) override {
+    SIZE size{};
+    if (text == nullptr || ::GetTextExtentPoint32A(hdc_, text, count, &size) == FALSE) return {};
+    return TextExtent{size.cx, size.cy};
+  }
+
+  int DrawTextA(const char* text, int count, const Rect& rect, std::uint32_t format) override {
+    if (text == nullptr || count < 0) return 0;
+    RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    return ::DrawTextA(hdc_, text, count, &r, format);
+  }
+
+  BackgroundMode SetBkMode(BackgroundMode mode) override {
+    const int previous = ::SetBkMode(hdc_, mode == BackgroundMode::Opaque ? OPAQUE : TRANSPARENT);
+    return previous == OPAQUE ? BackgroundMode::Opaque : BackgroundMode::Transparent;
+  }
+
   bool MoveTo(int x, int y) override { return ::MoveToEx(hdc_, x, y, nullptr) != FALSE; }
 
   bool LineTo(int x, int y) override { return ::LineTo(hdc_, x, y) != FALSE; }

@@ -72,6 +72,27 @@ class RecordingDeviceContext final : public DeviceContextWrapper {
     return true;
   }
 
+  TextExtent GetTextExtent(const char* text, int count) override {
+    owner_.Record("GetTextExtent", {}, std::string(text, static_cast<std::size_t>(count)));
+    return TextExtent{RecordingDrawing::kCharWidth * count, RecordingDrawing::kLineHeight};
+  }
+
+  int DrawTextA(const char* text, int count, const Rect& rect, std::uint32_t format) override {
+    owner_.Record("DrawTextA",
+                  {static_cast<double>(rect.left), static_cast<double>(rect.top),
+                   static_cast<double>(rect.right), static_cast<double>(rect.bottom),
+                   static_cast<double>(format)},
+                  std::string(text, static_cast<std::size_t>(count)));
+    return RecordingDrawing::kLineHeight;
+  }
+
+  BackgroundMode SetBkMode(BackgroundMode mode) override {
+    owner_.Record("SetBkMode", {static_cast<double>(mode)});
+    const BackgroundMode previous = background_mode_;
+    background_mode_ = mode;
+    return previous;
+  }
+
   bool MoveTo(int x, int y) override {
     owner_.Record("MoveTo", {static_cast<double>(x), static_cast<double>(y)});
     return true;
@@ -89,6 +110,7 @@ class RecordingDeviceContext final : public DeviceContextWrapper {
   double pen_ = RecordingDrawing::kStockPen;
   double brush_ = RecordingDrawing::kStockBrush;
   ColorRef text_colour_ = 0;
+  BackgroundMode background_mode_ = BackgroundMode::Opaque;
 };
 
 std::vector<DrawingCall> RecordingDrawing::Named(std::string_view name) const {

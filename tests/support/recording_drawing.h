@@ -32,6 +32,10 @@ class RecordingDrawing : public Drawing {
   static constexpr double kStockPen = 902;
   static constexpr double kStockBrush = 903;
 
+  // Text metrics of every font: each character this wide, each line this high.
+  static constexpr int kCharWidth = 6;
+  static constexpr int kLineHeight = 13;
+
   std::vector<DrawingCall> calls;
 
   // The calls named `name`, in order.
