@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/simulator_fixture.h"
 
@@ -66,16 +67,58 @@ TEST_F(DialogSimulator, BadActionsNameTheActionAndTheField) {
       << err_.str();
 }
 
-TEST_F(DialogSimulator, ActionsForACommandThatOpensNoDialogStopTheRun) {
-  EXPECT_NE(RunScenario(Scenario(R"({"t": 0, "command": {"line": ".pdc ", "dialog": [
-              {"click": 1}]}})")),
-            kExitDone);
-  EXPECT_NE(err_.str().find("steps[0].command.dialog: the command opened no dialog"),
-            std::string::npos)
+TEST_F(DialogSimulator, ActionsReachTheDialogAndItsColourAndFileDialogsInOrder) {
+  ASSERT_EQ(RunScenario(Scenario(R"(
+    {"t": 0, "command": {"line": ".qex l", "dialog": [
+      {"check": 3032, "value": true}, {"click": 3034}, {"click": 3034, "file": "movements.csv"},
+      {"click": 1}]}},
+    {"t": 1, "command": {"line": ".qex t", "dialog": [
+      {"click": 3016, "colour": 255}, {"check": 3015, "value": false}, {"click": 3018}]}})")),
+            kExitDone)
       << err_.str();
+  const std::vector<std::string> expected = {
+      R"({"t":0,"event":"dialog_opened","dialog":"CSV Log File","controls":{"3032":{"checked":false},"3033":{"text":"C:\\ZYT_STATS.csv"}}})",
+      R"({"t":0,"event":"file_dialog","initial":"C:\\ZYT_STATS.csv","extension":"csv","filter":"CSV File (*.csv)|*.csv","answer":null})",
+      R"({"t":0,"event":"file_dialog","initial":"C:\\ZYT_STATS.csv","extension":"csv","filter":"CSV File (*.csv)|*.csv","answer":"movements.csv"})",
+      R"({"t":0,"event":"dialog_closed","dialog":"CSV Log File","result":1,"controls":{"3032":{"checked":true},"3033":{"text":"movements.csv"}}})",
+      R"({"t":0,"event":"settings_saved","key":"SAVELOG","description":"Save Log","value":"1"})",
+      R"({"t":0,"event":"settings_saved","key":"SAVELOGFILE","description":"Log File Path","value":"movements.csv"})",
+      R"({"t":0,"event":"command","line":".qex l","handled":true})",
+      R"({"t":1,"event":"dialog_opened","dialog":"QEX Time Settings","controls":{"3015":{"checked":true},"3031":{"items":["MM:SS","HH:MM:SS","HH:MM","MMSS","HHMMSS","HHMM","MM"],"selected":2},"3016":{"colour":46080},"3018":{"colour":180},"3019":{"colour":11796480},"3020":{"colour":16508866},"3021":{"colour":7972310},"3022":{"colour":8486256}}})",
+      R"({"t":1,"event":"colour_dialog","initial":46080,"full_open":true,"answer":255})",
+      // The answer belongs to the click that gave it: the next colour dialog is cancelled.
+      R"({"t":1,"event":"colour_dialog","initial":180,"full_open":true,"answer":null})",
+      // Left open after the last action: closed as by the close box, nothing saved.
+      R"({"t":1,"event":"dialog_closed","dialog":"QEX Time Settings","result":2,"controls":{"3015":{"checked":false},"3031":{"items":["MM:SS","HH:MM:SS","HH:MM","MMSS","HHMMSS","HHMM","MM"],"selected":2},"3016":{"colour":255},"3018":{"colour":180},"3019":{"colour":11796480},"3020":{"colour":16508866},"3021":{"colour":7972310},"3022":{"colour":8486256}}})",
+      R"({"t":1,"event":"command","line":".qex t","handled":true})",
+  };
   const auto events = EventLines();
-  ASSERT_FALSE(events.empty());
-  EXPECT_EQ(events.back(), R"({"t":0,"event":"command","line":".pdc ","handled":false})");
+  ASSERT_EQ(events.size(), expected.size() + 3) << err_.str();  // loaded, unloaded, settings
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(events[i + 1], expected[i]);
+}
+
+TEST_F(DialogSimulator, ActionsThatCannotBeDoneStopTheRunNamingTheAction) {
+  struct Case {
+    const char* step;
+    const char* message;
+  };
+  const Case cases[] = {
+      {R"({"t": 0, "command": {"line": ".pdc ", "dialog": [{"click": 1}]}})",
+       "steps[0].command.dialog: the command opened no dialog"},
+      {R"({"t": 0, "command": {"line": ".qex l", "dialog": [{"click": 2}, {"check": 3032,
+          "value": true}]}})",
+       "steps[0].command.dialog[1]: the dialog 'CSV Log File' has closed already"},
+      {R"({"t": 0, "command": {"line": ".qex l", "dialog": [{"check": 3033, "value": true}]}})",
+       "steps[0].command.dialog[0]: the dialog has no check box 3033 ('CSV Log File')"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    EXPECT_NE(RunScenario(Scenario(c.step)), kExitDone);
+    EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
+    const auto events = EventLines();
+    ASSERT_FALSE(events.empty());
+    EXPECT_NE(events.back().find(R"("event":"command")"), std::string::npos) << events.back();
+  }
 }
 
 }  // namespace
