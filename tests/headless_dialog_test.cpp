@@ -365,26 +365,27 @@ TEST(HeadlessListViews, RowsTextsAndStateReport) {
 
 TEST(HeadlessUpDown, ArrowsReadTheBuddyStepAndClamp) {
   struct Case {
-    bool set_range;  // 0 to 99; otherwise Windows' default 100 to 0
+    int high;  // the range is 0 to high; -1: Windows' default, 100 to 0
     const char* buddy;
     int presses;
     const char* after;
     int changes;
   };
   const Case cases[] = {
-      {true, "98", 3, "99", 1}, {true, "1", -3, "0", 1},   {true, "0", -1, "0", 0},
-      {true, "", 2, "2", 2},    {true, "abc", 1, "7", 1},   // not a number: from the position
-      {true, "150", 1, "7", 1}, {false, "50", 1, "49", 1},  // default range: up counts down
-  };
+      {99, "98", 3, "99", 1},       {99, "1", -3, "0", 1},        {99, "0", -1, "0", 0},
+      {99, "", 2, "2", 2},          {99, "abc", 1, "7", 1},  // not a number: from the position
+      {99, "150", 1, "7", 1},       {-1, "50", 1, "49", 1},  // default range: up counts down
+      {5000, "999", 1, "1,000", 1}, {5000, "1,000", -1, "999", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.buddy);
     Handler handler;
     std::string text;
     int position = 0;
+    int focus = 0;
     std::size_t changes = 0;
     RunDialog(IDD_HISTORY_TRAILS, handler, [&](DialogUser& user) {
       DialogControls& controls = *handler.controls;
-      if (c.set_range) controls.SetRange(IDC_TRAILS_COUNT_SPIN, 0, 99);
+      if (c.high >= 0) controls.SetRange(IDC_TRAILS_COUNT_SPIN, 0, c.high);
       controls.SetPos(IDC_TRAILS_COUNT_SPIN, 6);
       controls.SetWindowText(IDC_TRAILS_COUNT, c.buddy);
       handler.log.clear();
@@ -392,9 +393,13 @@ TEST(HeadlessUpDown, ArrowsReadTheBuddyStepAndClamp) {
       changes = handler.log.size();
       text = controls.GetWindowText(IDC_TRAILS_COUNT);
       position = controls.GetPos(IDC_TRAILS_COUNT_SPIN);
+      focus = controls.GetFocus();
     });
     EXPECT_EQ(text, c.after);
-    EXPECT_EQ(std::to_string(position), c.after);
+    EXPECT_EQ(focus, IDC_TRAILS_COUNT);  // an arrow click focuses the buddy
+    std::string digits = c.after;
+    digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
+    EXPECT_EQ(std::to_string(position), digits);
     EXPECT_EQ(changes, static_cast<std::size_t>(c.changes));
   }
 }
@@ -412,6 +417,12 @@ TEST(HeadlessOwnerDraw, ButtonsDrawWhenShownInvalidatedAndSnapped) {
     handler.drawn.clear();
     user.Click(IDC_TIME_LATE);
     ASSERT_EQ(handler.drawn.size(), 1u);  // the clicked swatch, now focused
+    // Owner-drawn buttons the handler names no colour for are no swatches.
+    const std::vector<ControlState> state = user.State();
+    EXPECT_EQ(std::count_if(
+                  state.begin(), state.end(),
+                  [](const ControlState& s) { return s.kind == ControlState::Kind::ColourButton; }),
+              1);
     snapped = user.Snapshot(png);
   });
   EXPECT_EQ(handler.drawn[0].id, IDC_TIME_LATE);

@@ -100,13 +100,13 @@ std::optional<long long> ReadBuddyNumber(const std::string& text) {
 }
 
 std::string BuddyText(int value, bool thousands) {
-  std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
-  if (thousands) {
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-      digits.insert(static_cast<std::size_t>(at), ",");
-    }
+  const std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+  std::string text = value < 0 ? "-" : "";
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (thousands && i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
   }
-  return value < 0 ? "-" + digits : digits;
+  return text;
 }
 
 struct ListRow {
@@ -527,6 +527,8 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
   bool Spin(int id, int delta) override {
     Control* updown = Usable(id, Kind::UpDown);
     if (updown == nullptr) return false;
+    // Clicking an arrow gives the buddy the focus (its text stays as selected).
+    if (updown->buddy >= 0) MoveFocus(updown->buddy);
     for (int press = 0; press < std::abs(delta) && IsOpen(); ++press) {
       updown = Find(id, Kind::UpDown);
       if (const std::optional<int> buddy = BuddyPosition(*updown)) updown->position = *buddy;
@@ -623,10 +625,14 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
             state.rows.push_back(std::move(shown));
           }
           break;
-        case Kind::OwnerDrawn:
+        case Kind::OwnerDrawn: {
+          // Only colour swatches: other owner-drawn buttons are push buttons to a person.
+          const std::optional<ColorRef> colour = handler_.SwatchColour(control.id());
+          if (!colour) continue;
           state.kind = ControlState::Kind::ColourButton;
-          state.colour = handler_.SwatchColour(control.id()).value_or(0);
+          state.colour = *colour;
           break;
+        }
         case Kind::UpDown:
           state.kind = ControlState::Kind::UpDown;
           state.position = BuddyPosition(control).value_or(control.position);
@@ -811,7 +817,7 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
       }
       insert = std::string(1, (control.style & kEsUppercase) ? AsciiUpper(c) : c);
     }
-    control.text.replace(from, to - from, insert);
+    control.text = control.text.substr(0, from) + insert + control.text.substr(to);
     control.sel_start = control.sel_end = from + insert.size();
     Send({control.id(), ControlEvent::TextChanged});
   }

@@ -16,7 +16,7 @@
 //   default button (the template's first BS_DEFPUSHBUTTON) when enabled; without one, IDOK.
 //   Clicking or focusing another push button does not make it the default.
 // - Buttons: Click focuses the button and sends Clicked (BN_CLICKED); automatic check boxes
-//   toggle first. SetCheck sends nothing. Close sends Clicked for IDCANCEL (WM_CLOSE).
+//   toggle first. SetCheck sends nothing.
 // - Drop-down lists: CBS_SORT inserts by case-insensitive order, before equal entries; an
 //   insertion at or before the selection moves the selection with its entry. SetCurSel sends
 //   nothing (an index out of range clears the selection); the user's Select always sends
@@ -35,12 +35,12 @@
 //   * DeleteItem of a selected or focused row first clears those bits (a notice); DeleteAllItems
 //     sends nothing. Turning check boxes on gives every row state image 1, with notices.
 // - Up-down (UDS_AUTOBUDDY: the buddy is the preceding control): the default range is 100 to 0
-//   (the up arrow counts down) until SetRange. An arrow press reads the buddy's number (empty
-//   text reads 0; text that is not a number or lies outside the range leaves the position),
-//   steps by one towards the pressed arrow, clamps to the range and, when the position changed,
-//   writes it to the buddy (UDS_SETBUDDYINT, with thousands separators unless UDS_NOTHOUSANDS),
-//   only if the text differs; the edit then sends TextChanged. SetPos clamps and writes the
-//   buddy the same way; GetPos reads the buddy first.
+//   (the up arrow counts down) until SetRange. An arrow press focuses the buddy (its selection
+//   left as it was), reads the buddy's number (empty text reads 0; text that is not a number or
+//   lies outside the range leaves the position), steps by one towards the pressed arrow, clamps
+//   to the range and, when the position changed, writes it to the buddy (UDS_SETBUDDYINT, with
+//   thousands separators unless UDS_NOTHOUSANDS), only if the text differs; the edit then sends
+//   TextChanged. SetPos clamps and writes the buddy the same way; GetPos reads the buddy first.
 // - Owner-drawn buttons draw through DialogHandler::OnDrawItem on the dialog's surface, with the
 //   build's drawing service: each once when the dialog opens, then, after the handler or the
 //   person's action that asked for it returns, when invalidated or when their focus changed

@@ -1,8 +1,10 @@
 // The Windows backend: GetSystemTime, Win32 files, std::thread, a message-only window for the
 // hand-over to the host's thread, WinINet, the volume serial number, MessageBoxA, the clipboard,
-// PlaySoundA, and GDI+ and GDI for drawing.
+// PlaySoundA, GDI+ and GDI for drawing, and modal dialogs from the module's resources with the
+// standard colour and file-save dialogs.
 #include <windows.h>
 
+#include <array>
 #include <chrono>
 #include <string>
 
@@ -11,7 +13,9 @@
 #include "platform/win32/alarm_sound.h"
 #include "platform/win32/gdi_drawing.h"
 #include "platform/win32/host_thread_window.h"
+#include "platform/win32/win32_common_dialogs.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_modal_dialog.h"
 #include "platform/win32/wininet_http.h"
 
 namespace kestrava {
@@ -92,19 +96,28 @@ class Win32Env final : public Env {
   void PlayAlarmSound(const std::string& /*display*/) override { PlayAlarmResource(); }
 
   Drawing& DrawingService() override { return drawing_; }
-  // Dialog services: replaced by the dialog backends.
-  int RunModalDialog(const DialogRequest& /*request*/) override { return -1; }
-  std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
-    return std::nullopt;
+
+  int RunModalDialog(const DialogRequest& request) override { return RunWin32ModalDialog(request); }
+
+  std::optional<ColorRef> ChooseColour(const ColourRequest& request) override {
+    return ChooseColourWithDialog(request, custom_colours_);
   }
-  void ShowValidationMessage(const std::string& /*text*/) override {}
-  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& /*request*/) override {
-    return std::nullopt;
+
+  void ShowValidationMessage(const std::string& text) override {
+    ShowExclamationBox(kMessageCaption, text);
+  }
+
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override {
+    return ChooseSaveFileWithDialog(request);
   }
 
  private:
+  // The caption of the messages the framework shows for the plug-in: the library's name.
+  static constexpr const char* kMessageCaption = "Kestrava";
+
   HostThreadWindow window_;
   GdiDrawing drawing_;
+  std::array<COLORREF, 16> custom_colours_ = {};  // the colour dialog's custom row, kept
 };
 
 }  // namespace
