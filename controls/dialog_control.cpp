@@ -20,18 +20,9 @@ std::string CWnd::GetWindowText() const {
   return c != nullptr ? c->GetWindowText(id_) : std::string();
 }
 
-void CWnd::SetWindowText(const std::string& text) {
-  if (DialogControls* c = Controls()) c->SetWindowText(id_, text);
-}
-
 std::uint32_t CWnd::GetStyle() const {
   DialogControls* c = Controls();
   return c != nullptr ? c->GetStyle(id_) : 0;
-}
-
-bool CWnd::IsWindowEnabled() const {
-  DialogControls* c = Controls();
-  return c != nullptr && c->IsEnabled(id_);
 }
 
 void CWnd::SetFocus() {
@@ -46,40 +37,9 @@ void CWnd::DrawItem(const DrawItemInfo& /*item*/) {}
 
 std::optional<ColorRef> CWnd::SwatchColour() const { return std::nullopt; }
 
-int CButton::GetCheck() const {
-  DialogControls* c = Controls();
-  return c != nullptr ? c->GetCheck(GetDlgCtrlID()) : 0;
-}
-
-void CButton::SetCheck(int state) {
-  if (DialogControls* c = Controls()) c->SetCheck(GetDlgCtrlID(), state);
-}
-
-void CEdit::SetSel(int start, int end) {
-  if (DialogControls* c = Controls()) c->SetSel(GetDlgCtrlID(), start, end);
-}
-
-void CEdit::LimitText(int max) {
-  if (DialogControls* c = Controls()) c->LimitText(GetDlgCtrlID(), max);
-}
-
 int CComboBox::AddString(const std::string& text) {
   DialogControls* c = Controls();
   return c != nullptr ? c->AddString(GetDlgCtrlID(), text) : -1;
-}
-
-void CComboBox::ResetContent() {
-  if (DialogControls* c = Controls()) c->ResetContent(GetDlgCtrlID());
-}
-
-int CComboBox::GetCount() const {
-  DialogControls* c = Controls();
-  return c != nullptr ? c->GetCount(GetDlgCtrlID()) : 0;
-}
-
-int CComboBox::GetCurSel() const {
-  DialogControls* c = Controls();
-  return c != nullptr ? c->GetCurSel(GetDlgCtrlID()) : -1;
 }
 
 void CComboBox::SetCurSel(int index) {
@@ -134,15 +94,6 @@ int CListCtrl::GetFirstSelected() const {
 
 void CSpinButtonCtrl::SetRange(int low, int high) {
   if (DialogControls* c = Controls()) c->SetRange(GetDlgCtrlID(), low, high);
-}
-
-int CSpinButtonCtrl::GetPos() const {
-  DialogControls* c = Controls();
-  return c != nullptr ? c->GetPos(GetDlgCtrlID()) : 0;
-}
-
-void CSpinButtonCtrl::SetPos(int position) {
-  if (DialogControls* c = Controls()) c->SetPos(GetDlgCtrlID(), position);
 }
 
 }  // namespace kestrava

@@ -31,14 +31,11 @@ class CWnd {
 
   // Binds the object to control `id` of `dialog`; a second call changes nothing.
   void Attach(CDialog& dialog, int id);
-  bool IsAttached() const { return dialog_ != nullptr; }
   int GetDlgCtrlID() const { return id_; }
   CDialog* GetParent() const { return dialog_; }
 
   std::string GetWindowText() const;
-  void SetWindowText(const std::string& text);
   std::uint32_t GetStyle() const;
-  bool IsWindowEnabled() const;
   void SetFocus();
   // Repaints the control (an owner-drawn one draws again).
   void Invalidate();
@@ -57,24 +54,13 @@ class CWnd {
   int id_ = 0;
 };
 
-class CButton : public CWnd {
- public:
-  int GetCheck() const;
-  void SetCheck(int state);
-};
+class CButton : public CWnd {};
 
-class CEdit : public CWnd {
- public:
-  void SetSel(int start, int end);
-  void LimitText(int max);
-};
+class CEdit : public CWnd {};
 
 class CComboBox : public CWnd {
  public:
   int AddString(const std::string& text);
-  void ResetContent();
-  int GetCount() const;
-  int GetCurSel() const;
   void SetCurSel(int index);
 };
 
@@ -96,8 +82,6 @@ class CListCtrl : public CWnd {
 class CSpinButtonCtrl : public CWnd {
  public:
   void SetRange(int low, int high);
-  int GetPos() const;
-  void SetPos(int position);
 };
 
 }  // namespace kestrava

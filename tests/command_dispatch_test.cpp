@@ -48,21 +48,45 @@ TEST_F(CommandDispatch, PositionsOneAndFiveAreNotLookedAt) {
   }
 }
 
+TEST_F(CommandDispatch, SettingsCommandsOpenTheirDialogsWithEitherWord) {
+  const struct {
+    const char* argument;
+    const char* caption;
+  } cases[] = {{"s", "QEX Squawk"},
+               {"i", "Initial Altitudes"},
+               {"t", "QEX Time Settings"},
+               {"l", "CSV Log File"}};
+  for (const auto& c : cases) {
+    for (const char* word : {".qex ", ".zyt ", "_zyt_"}) {
+      std::string caption;
+      env.dialog_script = [&](DialogUser& user) { caption = user.Caption(); };
+      // Closed without OK: handled, nothing saved.
+      EXPECT_TRUE(world.CompileCommand(word + std::string(c.argument))) << word << c.argument;
+      EXPECT_EQ(caption, c.caption) << word << c.argument;
+    }
+  }
+  EXPECT_TRUE(world.settings().entries().empty());
+}
+
 TEST_F(CommandDispatch, DeclinedLinesDoNothing) {
   world.AddOrGetAircraft("baw1");  // known, but only in lower case
+  int dialogs = 0;
+  env.dialog_script = [&](DialogUser&) { ++dialogs; };
   for (const char* line : {
            "",          ".",          ".pdc",    "pdc ",    ".pdc ",  // too short, or no callsign
            ".PDC BAW1", ".Pdc BAW1",                                  // the command word is exact
            ".pdc BAW2", ".pdc BAW1 ",  // callsigns the host does not know
            ".pdcBAW1",                 // the argument starts at position 6: "AW1"
            ".qex x",    ".zyt x",     ".qex ss", ".qex S",  ".QEX s",     ".zyt",
-           ".qex ",     ".abc BAW1",  ".cd 10",  ".cdp 10", "..pdc BAW1",
+           ".qex ",     ".abc BAW1",  ".cd 10",  ".cdp 10", "..pdc BAW1", ".qex t ",
+           ".qex I",    ".ZYT l",     ".zyt li", ".qex h",  // dialogs: exact only
        }) {
     EXPECT_FALSE(world.CompileCommand(line)) << '"' << line << '"';
   }
   EXPECT_FALSE(plugin->OnCompileCommand(nullptr));
   EXPECT_TRUE(env.clipboard.empty());
   EXPECT_TRUE(world.settings().entries().empty());
+  EXPECT_EQ(dialogs, 0);
 }
 
 TEST_F(CommandDispatch, CallsignIsTakenAsTyped) {
