@@ -56,20 +56,6 @@ class BoxAnswerer {
 
 void Press(HWND box, int button) { PostMessageA(box, WM_COMMAND, button, 0); }
 
-// The texts of the box's child windows of one class.
-std::vector<std::string> ChildTexts(HWND box, const char* window_class) {
-  std::vector<std::string> texts;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    char name[32] = {}, text[1024] = {};
-    GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, window_class) != 0) continue;
-    GetWindowTextA(child, text, sizeof text);
-    texts.emplace_back(text);
-  }
-  return texts;
-}
-
 TEST(Win32CommonDialogs, ColourDialogStartsOnTheColourAndAnswersOkOrCancel) {
   int widths[2] = {};
   for (const bool full_open : {false, true}) {
@@ -113,7 +99,7 @@ TEST(Win32CommonDialogs, SaveDialogAddsTheExtensionAndCutsALongInitialName) {
   EXPECT_EQ(name, std::string(MAX_PATH - 1, 'n'));
 }
 
-TEST(Win32CommonDialogs, SaveDialogBuffers) {
+TEST(Win32CommonDialogs, SaveDialogFilterList) {
   using namespace std::string_literals;
   const std::pair<const char*, std::string> filters[] = {
       {"CSV File (*.csv)|*.csv|", "CSV File (*.csv)\0*.csv\0\0"s},
@@ -121,17 +107,46 @@ TEST(Win32CommonDialogs, SaveDialogBuffers) {
       {"A|*.a|B|*.b||", "A\0*.a\0B\0*.b\0\0"s},
       {"A|*.a|B", "A\0*.a\0\0"s},  // the incomplete pair is left out
       {"", ""},
-      {"Only a name", ""},
   };
   for (const auto& [filter, list] : filters) EXPECT_EQ(SaveFileFilterList(filter), list) << filter;
-
-  EXPECT_STREQ(SaveFileNameBuffer("log.csv").data(), "log.csv");
-  const auto cut = SaveFileNameBuffer(std::string(MAX_PATH + 50, 'x'));
-  EXPECT_EQ(std::string(cut.data()), std::string(MAX_PATH - 1, 'x'));
 }
 
-// The three calls answered by an override, made by a dialog's logic while the dialog runs on
-// the Windows backend.
+// Asks for a colour, shows a validation message and asks for a file name, through `env`, when
+// the statistics log dialog's Browse button is clicked.
+class AskingHandler : public DialogHandler {
+ public:
+  explicit AskingHandler(Env& env) : env_(env) {}
+  bool OnInitDialog(DialogControls&) override { return true; }
+  void OnNotice(DialogControls& controls, const ControlNotice& notice) override {
+    if (notice.id == IDC_LOG_BROWSE) {
+      dialog = GetActiveWindow();
+      answers.push_back(std::to_string(env_.ChooseColour({7, true}).value_or(0)));
+      env_.ShowValidationMessage("Enter a whole number.");
+      answers.push_back(env_.ChooseSaveFile({"x.csv", "csv", "", 0}).value_or("none"));
+    } else if (notice.id == kIdOk || notice.id == kIdCancel) {
+      controls.EndDialog(notice.id);
+    }
+  }
+  void OnDrawItem(DialogControls&, const DrawItemInfo&) override {}
+  std::optional<ColorRef> SwatchColour(int) const override { return std::nullopt; }
+  std::vector<std::string> answers;
+  HWND dialog = nullptr;
+
+ private:
+  Env& env_;
+};
+
+int RunLogDialog(Env& env, AskingHandler& handler) {
+  const DialogScript script = [](DialogUser& user) { EXPECT_TRUE(user.Click(IDC_LOG_BROWSE)); };
+  DialogRequest request;
+  request.module = ThisModuleResources();
+  request.template_id = IDD_STATISTICS_LOG;
+  request.handler = &handler;
+  request.script = &script;
+  return env.RunModalDialog(request);
+}
+
+// The simulator's way: the three calls answered by an override while the real dialog runs.
 class AnsweringEnv : public EnvWrapper {
  public:
   AnsweringEnv() : EnvWrapper(Env::Default()) {}
@@ -149,90 +164,36 @@ class AnsweringEnv : public EnvWrapper {
   std::vector<std::string> asked;
 };
 
-class AskingHandler : public DialogHandler {
- public:
-  explicit AskingHandler(Env& env) : env_(env) {}
-  bool OnInitDialog(DialogControls&) override { return true; }
-  void OnNotice(DialogControls& controls, const ControlNotice& notice) override {
-    if (notice.event != ControlEvent::Clicked) return;
-    if (notice.id == IDC_LOG_BROWSE) {
-      answers.push_back(std::to_string(env_.ChooseColour({7, true}).value_or(0)));
-      env_.ShowValidationMessage("Enter a whole number.");
-      answers.push_back(env_.ChooseSaveFile({"x.csv", "csv", "", 0}).value_or(""));
-      owner = GetActiveWindow();
-    } else {
-      controls.EndDialog(notice.id);
-    }
-  }
-  void OnDrawItem(DialogControls&, const DrawItemInfo&) override {}
-  std::optional<ColorRef> SwatchColour(int) const override { return std::nullopt; }
-  std::vector<std::string> answers;
-  HWND owner = nullptr;
-
- private:
-  Env& env_;
-};
-
 TEST(Win32CommonDialogs, CallsFromARunningDialogCanBeAnsweredByAnOverride) {
   AnsweringEnv env;
   AskingHandler handler(env);
-  const DialogScript script = [](DialogUser& user) {
-    EXPECT_TRUE(user.Click(IDC_LOG_BROWSE));
-    EXPECT_TRUE(user.Click(kIdOk));
-  };
-  DialogRequest request;
-  request.module = ThisModuleResources();
-  request.template_id = IDD_STATISTICS_LOG;
-  request.handler = &handler;
-  request.script = &script;
-  EXPECT_EQ(env.RunModalDialog(request), kIdOk);
+  EXPECT_EQ(RunLogDialog(env, handler), kIdCancel);
   EXPECT_EQ(env.asked,
             (std::vector<std::string>{"colour 7", "message Enter a whole number.", "save x.csv"}));
   EXPECT_EQ(handler.answers, (std::vector<std::string>{"197121", "C:\\logs\\x.csv"}));
 }
 
 TEST(Win32CommonDialogs, ValidationMessageIsAnExclamationBoxOverTheRunningDialog) {
-  std::vector<std::string> texts;
-  HWND box_owner = nullptr;
+  AskingHandler handler(Env::Default());
+  std::vector<std::string> message;
+  HWND message_owner = nullptr;
   BoxAnswerer answerer([&](HWND box) {
-    if (GetDlgItem(box, IDC_LOG_BROWSE) != nullptr) return;  // the dialog itself
-    texts = ChildTexts(box, "Static");
-    char caption[64] = {};
-    GetWindowTextA(box, caption, sizeof caption);
-    texts.emplace_back(caption);
-    box_owner = GetWindow(box, GW_OWNER);
+    if (GetDlgItem(box, IDC_LOG_BROWSE) != nullptr) return;              // the dialog itself
+    if (GetDlgItem(box, cmb13) != nullptr) return Press(box, IDCANCEL);  // the save dialog
+    if (message.empty() && GetWindow(box, GW_OWNER) != nullptr) {
+      char text[256] = {}, caption[64] = {};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // a message box's text
+      GetWindowTextA(box, caption, sizeof caption);
+      message = {text, caption};
+      message_owner = GetWindow(box, GW_OWNER);
+    }
     Press(box, IDOK);
   });
-  HWND dialog = nullptr;
-  class Handler : public DialogHandler {
-   public:
-    explicit Handler(HWND& dialog) : dialog_(dialog) {}
-    bool OnInitDialog(DialogControls&) override { return true; }
-    void OnNotice(DialogControls& controls, const ControlNotice& notice) override {
-      if (notice.id == IDC_LOG_BROWSE) {
-        dialog_ = GetActiveWindow();
-        Env::Default().ShowValidationMessage("Enter a whole number.");
-      } else if (notice.id == kIdOk || notice.id == kIdCancel) {
-        controls.EndDialog(notice.id);
-      }
-    }
-    void OnDrawItem(DialogControls&, const DrawItemInfo&) override {}
-    std::optional<ColorRef> SwatchColour(int) const override { return std::nullopt; }
-
-   private:
-    HWND& dialog_;
-  } handler(dialog);
-  const DialogScript script = [](DialogUser& user) { EXPECT_TRUE(user.Click(IDC_LOG_BROWSE)); };
-  DialogRequest request;
-  request.module = ThisModuleResources();
-  request.template_id = IDD_STATISTICS_LOG;
-  request.handler = &handler;
-  request.script = &script;
-  EXPECT_EQ(Env::Default().RunModalDialog(request), kIdCancel);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(box_owner, dialog);
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "Enter a whole number."), texts.end());
-  EXPECT_EQ(texts.back(), "Kestrava");
+  EXPECT_EQ(RunLogDialog(Env::Default(), handler), kIdCancel);
+  EXPECT_EQ(handler.answers, (std::vector<std::string>{"7", "none"}));  // the colour as it was
+  ASSERT_NE(handler.dialog, nullptr);
+  EXPECT_EQ(message_owner, handler.dialog);
+  EXPECT_EQ(message, (std::vector<std::string>{"Enter a whole number.", "Kestrava"}));
 }
 
 }  // namespace

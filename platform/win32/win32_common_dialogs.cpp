@@ -6,6 +6,17 @@
 #include <vector>
 
 namespace kestrava {
+namespace {
+
+// The dialog's file name buffer holding `initial`, cut to fit with its terminating zero.
+std::array<char, MAX_PATH> SaveFileNameBuffer(const std::string& initial) {
+  std::array<char, MAX_PATH> buffer = {};
+  const std::size_t length = std::min(initial.size(), buffer.size() - 1);
+  std::copy_n(initial.begin(), length, buffer.begin());
+  return buffer;
+}
+
+}  // namespace
 
 std::optional<ColorRef> ChooseColourWithDialog(const ColourRequest& request,
                                                std::array<COLORREF, 16>& custom) {
@@ -42,13 +53,6 @@ std::string SaveFileFilterList(const std::string& filter) {
   }
   if (!list.empty()) list += '\0';
   return list;
-}
-
-std::array<char, MAX_PATH> SaveFileNameBuffer(const std::string& initial) {
-  std::array<char, MAX_PATH> buffer = {};
-  const std::size_t length = std::min(initial.size(), buffer.size() - 1);
-  std::copy_n(initial.begin(), length, buffer.begin());
-  return buffer;
 }
 
 std::optional<std::string> ChooseSaveFileWithDialog(const SaveFileRequest& request) {

@@ -29,7 +29,4 @@ std::optional<std::string> ChooseSaveFileWithDialog(const SaveFileRequest& reque
 // last pair is left out); empty when there is no pair.
 std::string SaveFileFilterList(const std::string& filter);
 
-// The dialog's file name buffer holding `initial`, cut to fit with its terminating zero.
-std::array<char, MAX_PATH> SaveFileNameBuffer(const std::string& initial);
-
 }  // namespace kestrava

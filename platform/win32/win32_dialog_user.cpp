@@ -182,6 +182,8 @@ bool Win32DialogUser::Select(int id, int index) {
 bool Win32DialogUser::Spin(int id, int delta) {
   HWND spin = OpenControl(id, Win32ControlKind::UpDown);
   if (spin == nullptr) return false;
+  // The arrows hand the focus to the buddy (Wine's up-down does so itself on a click).
+  if (HWND buddy = reinterpret_cast<HWND>(Send(spin, UDM_GETBUDDY))) SetFocus(buddy);
   for (int press = 0; press < std::abs(delta) && IsOpen(); ++press) {
     PressArrow(spin, delta > 0);
     HandlePendingMessages(controls_.dialog());

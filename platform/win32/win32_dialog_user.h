@@ -1,7 +1,7 @@
 // A person at a real Windows dialog (DialogUser), for scripts: every action is the window
 // messages the person's keys and clicks would bring, so the real controls filter, clamp and
-// notify as they do for a person. Acting on a control gives it the focus, as a click does (an
-// up-down control's arrows focus its buddy); disabled controls cannot be acted on. After each
+// notify as they do for a person. Acting on a control gives it the focus, as a click does (the
+// up-down control's arrows give it to the buddy); disabled controls cannot be acted on. After each
 // action the thread's pending messages (posted commands, repaints) are handled before it
 // returns.
 //

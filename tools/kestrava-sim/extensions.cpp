@@ -17,6 +17,7 @@ Extensions BuiltInExtensions() {
   RegisterFunctionStep(extensions);
   RegisterPopupStep(extensions);
   RegisterCommandStep(extensions);
+  RegisterDialogEvents(extensions);
   RegisterClearedAltitudeEvents(extensions);
   RegisterPopupEditEvents(extensions);
   RegisterSquawkStep(extensions);

@@ -41,6 +41,7 @@ void RegisterSelectStep(Extensions& extensions);             // steps/select_ste
 void RegisterFunctionStep(Extensions& extensions);           // steps/function_step.cpp
 void RegisterPopupStep(Extensions& extensions);              // steps/popup_step.cpp
 void RegisterCommandStep(Extensions& extensions);            // steps/command_step.cpp
+void RegisterDialogEvents(Extensions& extensions);           // events/dialog_events.cpp
 void RegisterClearedAltitudeEvents(Extensions& extensions);  // events/cleared_altitude_events.cpp
 void RegisterPopupEditEvents(Extensions& extensions);        // events/popup_edit_events.cpp
 

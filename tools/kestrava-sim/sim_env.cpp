@@ -195,4 +195,49 @@ void SimEnv::PlayAlarmSound(const std::string& display) {
   if (Listener* l = listener()) l->AlarmPlayed(display);
 }
 
+void SimEnv::SetDialogPerson(DialogPerson* person) { dialog_person_ = person; }
+
+int SimEnv::RunModalDialog(const DialogRequest& request) {
+  // Always scripted: a dialog waiting for a real person would stop the simulation.
+  DialogPerson* const person = dialog_person_;
+  const DialogScript script = [person](DialogUser& user) {
+    if (person != nullptr) person->Act(user);
+  };
+  const std::string outer_dialog = open_dialog_;
+  std::string caption;
+  DialogRequest scripted = request;
+  scripted.script = &script;
+  scripted.on_open = [this, &request, &caption](DialogUser& user) {
+    caption = user.Caption();
+    open_dialog_ = caption;
+    if (Listener* l = listener()) l->DialogOpened(caption, user.State());
+    if (request.on_open) request.on_open(user);
+  };
+  scripted.on_close = [this, &request, &caption](DialogUser& user, int result) {
+    if (request.on_close) request.on_close(user, result);
+    if (Listener* l = listener()) l->DialogClosed(caption, result, user.State());
+  };
+  const int result = EnvWrapper::RunModalDialog(scripted);
+  open_dialog_ = outer_dialog;
+  return result;
+}
+
+std::optional<ColorRef> SimEnv::ChooseColour(const ColourRequest& request) {
+  std::optional<ColorRef> answer;
+  if (dialog_person_ != nullptr) answer = dialog_person_->ColourAnswer();
+  if (Listener* l = listener()) l->ColourDialogShown(request, answer);
+  return answer;
+}
+
+void SimEnv::ShowValidationMessage(const std::string& text) {
+  if (Listener* l = listener()) l->DialogMessage(open_dialog_, text);
+}
+
+std::optional<std::string> SimEnv::ChooseSaveFile(const SaveFileRequest& request) {
+  std::optional<std::string> answer;
+  if (dialog_person_ != nullptr) answer = dialog_person_->SaveFileAnswer();
+  if (Listener* l = listener()) l->SaveFileDialogShown(request, answer);
+  return answer;
+}
+
 }  // namespace kestrava::sim

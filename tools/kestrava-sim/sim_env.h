@@ -17,6 +17,11 @@
 //   working folder; the result of every AppendLine is reported to the listener.
 // - Desktop: notices, clipboard texts and alarms are reported to the listener; a notice counts
 //   as closed at once.
+// - Dialogs: the build's backend runs them (real windows on Windows, in-memory controls
+//   elsewhere) with the DialogPerson set for the current step acting on them, never a real
+//   person; without one a dialog is closed at once as by its close box. The dialog's opening and
+//   closing (with every control's state), its validation messages (acknowledged at once) and the
+//   colour and save-file dialogs (answered by the person) are reported to the listener.
 //
 // Threads: the Env calls from any thread, as Env allows; the simulator's own calls (SetNow,
 // WakeNextSleeperDueBy, WaitIdle, RunPostedTasks, JoinWorkers) from the host's thread only. The
@@ -31,8 +36,10 @@
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -51,6 +58,29 @@ class SimEnv final : public EnvWrapper {
     // `path` as the module gave it; `appended` false when the file could not be opened.
     virtual void LineAppended(const std::string& /*path*/, std::string_view /*line*/,
                               bool /*appended*/) {}
+    virtual void DialogOpened(const std::string& /*caption*/,
+                              const std::vector<ControlState>& /*controls*/) {}
+    // A validation message over the open dialog `caption` ("" when none is open).
+    virtual void DialogMessage(const std::string& /*caption*/, const std::string& /*text*/) {}
+    virtual void ColourDialogShown(const ColourRequest& /*request*/,
+                                   std::optional<ColorRef> /*answer*/) {}
+    virtual void SaveFileDialogShown(const SaveFileRequest& /*request*/,
+                                     const std::optional<std::string>& /*answer*/) {}
+    // `result` as the dialog ends (kIdOk, kIdCancel); `controls` just before it goes.
+    virtual void DialogClosed(const std::string& /*caption*/, int /*result*/,
+                              const std::vector<ControlState>& /*controls*/) {}
+  };
+
+  // The person at the dialogs the module runs during a step. Host's thread only.
+  class DialogPerson {
+   public:
+    virtual ~DialogPerson() = default;
+    // Acts on the open dialog (DialogScript); called once per dialog.
+    virtual void Act(DialogUser& user) = 0;
+    // The answers to a colour or save-file dialog opened by the action being done now; nothing
+    // cancels it.
+    virtual std::optional<ColorRef> ColourAnswer() = 0;
+    virtual std::optional<std::string> SaveFileAnswer() = 0;
   };
 
   // `target` serves every call not simulated; `output_folder` is where relative file paths go.
@@ -59,6 +89,9 @@ class SimEnv final : public EnvWrapper {
   ~SimEnv() override;  // JoinWorkers
 
   void SetListener(Listener* listener);
+  // Who acts on the module's dialogs from now on (null: nobody). Host's thread only; `person`
+  // must outlive its use.
+  void SetDialogPerson(DialogPerson* person);
 
   // --- Env ------------------------------------------------------------------------------------
   SystemTime NowUtc() override;
@@ -72,6 +105,10 @@ class SimEnv final : public EnvWrapper {
                   std::stop_token stop) override;
   bool SetClipboardText(const std::string& text) override;
   void PlayAlarmSound(const std::string& display) override;
+  int RunModalDialog(const DialogRequest& request) override;
+  std::optional<ColorRef> ChooseColour(const ColourRequest& request) override;
+  void ShowValidationMessage(const std::string& text) override;
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override;
 
   // --- The simulator's side ---------------------------------------------------------------------
   // The path a file operation on `path` uses: relative paths inside the output folder.
@@ -120,6 +157,9 @@ class SimEnv final : public EnvWrapper {
   std::list<Worker> workers_;
   std::deque<std::function<void()>> tasks_;
   Listener* listener_ = nullptr;
+  // The host's thread only.
+  DialogPerson* dialog_person_ = nullptr;
+  std::string open_dialog_;  // the caption of the dialog being run, "" when none
 };
 
 }  // namespace kestrava::sim

@@ -183,5 +183,23 @@ void Simulation::LineAppended(const std::string& path, std::string_view line, bo
   }
   for (auto& l : listeners_) l->LineAppended(path, line, appended);
 }
+void Simulation::DialogOpened(const std::string& caption,
+                              const std::vector<ControlState>& controls) {
+  for (auto& l : listeners_) l->DialogOpened(caption, controls);
+}
+void Simulation::DialogMessage(const std::string& caption, const std::string& text) {
+  for (auto& l : listeners_) l->DialogMessage(caption, text);
+}
+void Simulation::ColourDialogShown(const ColourRequest& request, std::optional<ColorRef> answer) {
+  for (auto& l : listeners_) l->ColourDialogShown(request, answer);
+}
+void Simulation::SaveFileDialogShown(const SaveFileRequest& request,
+                                     const std::optional<std::string>& answer) {
+  for (auto& l : listeners_) l->SaveFileDialogShown(request, answer);
+}
+void Simulation::DialogClosed(const std::string& caption, int result,
+                              const std::vector<ControlState>& controls) {
+  for (auto& l : listeners_) l->DialogClosed(caption, result, controls);
+}
 
 }  // namespace kestrava::sim

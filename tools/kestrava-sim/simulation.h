@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -92,6 +93,13 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void ClipboardSet(const std::string& text) override;
   void AlarmPlayed(const std::string& display) override;
   void LineAppended(const std::string& path, std::string_view line, bool appended) override;
+  void DialogOpened(const std::string& caption, const std::vector<ControlState>& controls) override;
+  void DialogMessage(const std::string& caption, const std::string& text) override;
+  void ColourDialogShown(const ColourRequest& request, std::optional<ColorRef> answer) override;
+  void SaveFileDialogShown(const SaveFileRequest& request,
+                           const std::optional<std::string>& answer) override;
+  void DialogClosed(const std::string& caption, int result,
+                    const std::vector<ControlState>& controls) override;
 
  private:
   void AdvanceTo(std::int64_t unix_millis);
