@@ -1,16 +1,15 @@
 // The POSIX backend: real clock, POSIX files, std::thread, the stand-in host's desktop for the
 // host-thread queue, notices and the clipboard (on Linux the module only ever runs inside the
 // stand-in host), cairo for drawing and ALSA for the alarm.
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <string>
 
 #include "host/desktop.h"
 #include "platform/env.h"
+#include "platform/file_append.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/posix/alarm_player.h"
 #include "platform/posix/cairo_drawing.h"
@@ -60,19 +59,9 @@ class PosixEnv final : public Env {
   }
 
   bool AppendLine(const std::string& path, std::string_view line) override {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
     std::string whole(line);
     whole += '\n';
-    std::size_t done = 0;
-    while (done < whole.size()) {
-      const ssize_t n = ::write(fd, whole.data() + done, whole.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return true;
+    return AppendToFile(path, whole);
   }
 
   std::thread StartThread(std::function<void()> body) override {
