@@ -7,13 +7,13 @@ namespace kestrava {
 std::optional<CAltEntry> ParseAltitudeRow(std::string_view stored) {
   const std::vector<std::string_view> fields = SplitFields(stored.substr(0, kAltitudeRowReadLimit));
   if (fields.size() < 4) return std::nullopt;  // the tokenizer never yields an empty field
-  const std::int32_t altitude = LeadingInteger(fields[2]);
+  const std::int32_t altitude = LeadingIntegerAfterBlanks(fields[2]);
   if (altitude == 0) return std::nullopt;
   CAltEntry row;
   row.m_Icao = std::string(fields[0]);
   row.m_Sid = std::string(fields[1]);
   row.m_Altitude = altitude;
-  row.m_Enabled = LeadingInteger(fields[3]) == 1;
+  row.m_Enabled = LeadingIntegerAfterBlanks(fields[3]) == 1;
   return row;
 }
 
