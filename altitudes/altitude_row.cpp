@@ -18,9 +18,14 @@ std::optional<CAltEntry> ParseAltitudeRow(std::string_view stored) {
 }
 
 std::string AltitudeRowText(const CAltEntry& row) {
-  return row.m_Icao + ':' + row.m_Sid + ':' +
-         UnsignedText(static_cast<std::uint32_t>(row.m_Altitude)) + ':' +
-         (row.m_Enabled ? '1' : '0');
+  const auto text = [&](const std::string& altitude) {
+    return row.m_Icao + ':' + row.m_Sid + ':' + altitude + ':' + (row.m_Enabled ? '1' : '0');
+  };
+  std::string unsigned_form = text(UnsignedText(static_cast<std::uint32_t>(row.m_Altitude)));
+  if (unsigned_form.size() <= kAltitudeRowReadLimit) return unsigned_form;
+  // The signed form is never longer than the stored text the row was read from (which fitted in
+  // the limit) and reads back as the same value.
+  return text(std::to_string(row.m_Altitude));
 }
 
 std::string AltitudeRowKey(int n) { return "ALT" + std::to_string(n); }
