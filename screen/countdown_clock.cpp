@@ -167,8 +167,16 @@ void StartCountdown(QEXScreen& screen, int seconds) {
 }
 
 int CountdownAlarmWorker(Env& env, const CountdownAlarmTime& alarm, std::stop_token stop) {
-  // A stop means the plug-in is being unloaded: the alarm must not sound any more.
-  if (!env.SleepUntil(alarm.end, stop) || stop.stop_requested()) return 0;
+  // Sleeps at most until the next whole second and looks at the clock again: a sleep of longer
+  // would run on the steady clock, so a system clock stepped forward meanwhile would make the
+  // alarm late by the step.
+  for (;;) {
+    // A stop means the plug-in is being unloaded: the alarm must not sound any more.
+    if (stop.stop_requested()) return 0;
+    const std::int64_t now = env.NowUnixSeconds();
+    if (now >= alarm.end) break;
+    if (!env.SleepUntil(now + 1, stop)) return 0;
+  }
   PlayCountdownAlarm(env, alarm.display);
   return 1;
 }
