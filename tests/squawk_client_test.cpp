@@ -223,7 +223,7 @@ TEST_F(SquawkClient, FailedOrUnusableAssignRepliesChangeNothing) {
       HttpResponse{200, ""},                 // empty
       HttpResponse{500, "1a2b"},             // an error status with a body that reads as a code
       HttpResponse{502, "502 Bad Gateway"},  // a proxy's error page
-      HttpResponse{200, std::string(1 << 20, '<')},  // more than the limit
+      HttpResponse{200, std::string(1 << 20, ' ') + "1a2b"},  // a code past the 4 bytes read
       HttpResponse{200, "400"},  // the recycle code: set, it would ask again without end
   };
   Load({{"SQK1", "EGLL:1"}});
