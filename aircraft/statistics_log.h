@@ -8,9 +8,9 @@
 // written as the host gives it, so an ordinary line is plain comma-separated text. Lines have no
 // length limit.
 //
-// The file is opened, appended to with one write of the whole line and closed for every line
-// (Env::AppendLine), so the path may change between lines and readers never see half a line.
-// A file that cannot be opened is skipped silently.
+// The file is opened, appended to and closed for every line (Env::AppendLine), so the path may
+// change between lines. A line is appended whole or not at all: on a full disk it is lost, never
+// cut or glued to the next one. A file that cannot be opened or written is skipped silently.
 //
 // Thread: the host's thread (LogEnabled and LogFilePath are read there).
 #pragma once

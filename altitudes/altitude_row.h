@@ -22,7 +22,9 @@ std::optional<CAltEntry> ParseAltitudeRow(std::string_view stored);
 
 // The stored text of a row: airport, SID, the altitude as unsigned decimal (a negative altitude as
 // the unsigned form of its 32 bits), and "1" or "0", joined by ':'. Written whole, however long
-// airport and SID are, so every row that was loaded can be saved again.
+// airport and SID are, so every row that was loaded can be saved again; and so that it also loads
+// again as the same row, a negative altitude is written with its sign ("-1", not "4294967295")
+// when the unsigned form would carry the row past the 255 characters that are read.
 std::string AltitudeRowText(const CAltEntry& row);
 
 // The settings key of the n-th row, counted from 1: "ALT1", "ALT2", …

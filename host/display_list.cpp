@@ -1,6 +1,7 @@
 #include "host/display_list.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 
 #include "host/world.h"
@@ -27,8 +28,12 @@ void DrawAircraftSymbol(DisplayCanvas& canvas, EuroScopePlugIn::ScreenPoint p,
   canvas.Text(r + 2, t - 15, callsign, kCallsign);
 }
 
+// Computed in 64 bits: a rectangle may span more than half the 32-bit range.
 EuroScopePlugIn::ScreenPoint CentreOf(const EuroScopePlugIn::ScreenRect& area) {
-  return {area.left + (area.right - area.left) / 2, area.top + (area.bottom - area.top) / 2};
+  const auto middle = [](std::int64_t low, std::int64_t high) {
+    return static_cast<int>(low + (high - low) / 2);
+  };
+  return {middle(area.left, area.right), middle(area.top, area.bottom)};
 }
 
 }  // namespace

@@ -13,6 +13,9 @@ SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {
   std::ifstream in(path_, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
+    // Files edited on Windows end their lines with CR LF. A CR inside a value is written
+    // escaped, so a raw one can only be part of the line end.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (;;) {
@@ -47,17 +50,21 @@ void SettingsStore::Preset(const std::string& key, const std::string& value) {
 bool SettingsStore::Save() {
   if (path_.empty()) return true;
   const std::string temporary = path_ + ".tmp";
+  bool written = false;
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
     for (const auto& [key, entry] : entries_) {
       out << Escape(key) << '\t' << Escape(entry.description) << '\t' << Escape(entry.value)
           << '\n';
     }
-    out.flush();
-    if (!out) return false;
+    out.close();
+    written = !out.fail();
   }
-  return Commit(temporary, path_);
+  if (written && Commit(temporary, path_)) return true;
+  // Whatever failed, no temporary file stays behind: the store's file is as it was.
+  std::error_code ignored;
+  std::filesystem::remove(temporary, ignored);
+  return false;
 }
 
 bool SettingsStore::Commit(const std::string& temporary, const std::string& final_path) {

@@ -3,8 +3,10 @@
 //
 // File format: one entry per line, "key<TAB>description<TAB>value", with backslash escapes for
 // backslash, tab, carriage return and line feed, so keys and values may hold any bytes.
-// Saving is atomic: the whole store is written to "<path>.tmp" and renamed over the file, so a
-// crash leaves either the old file or the new one. A store without a path lives in memory only.
+// Lines may end with LF or CR LF (a file edited on Windows). Saving is atomic: the whole store is
+// written to "<path>.tmp" and renamed over the file, so a crash leaves either the old file or the
+// new one; a save that fails removes the temporary file. A store without a path lives in memory
+// only.
 //
 // Thread: host's thread only. Pointers returned by Get stay valid until that key changes.
 #pragma once

@@ -55,8 +55,8 @@ class Env {
 
   // --- Files ----------------------------------------------------------------------------------
   // Appends `line` and the platform's line end (CR LF on Windows, LF elsewhere) to the file at
-  // `path`, creating it when missing, with one write so that readers never see half a line.
-  // Returns false, writing nothing, when the file cannot be opened.
+  // `path`, creating it when missing: whole or not at all (platform/file_append.h). Returns
+  // false, leaving the file as it was, when it cannot be opened or written (a full disk).
   virtual bool AppendLine(const std::string& path, std::string_view line) = 0;
 
   // --- Workers --------------------------------------------------------------------------------

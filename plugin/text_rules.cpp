@@ -4,7 +4,6 @@ namespace kestrava {
 
 std::int32_t LeadingInteger(std::string_view text) {
   std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -20,6 +19,16 @@ std::int32_t LeadingInteger(std::string_view text) {
 
 std::int32_t LeadingInteger(const char* text) {
   return text == nullptr ? 0 : LeadingInteger(std::string_view(text));
+}
+
+std::int32_t LeadingIntegerAfterBlanks(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  return LeadingInteger(text.substr(i));
+}
+
+std::int32_t LeadingIntegerAfterBlanks(const char* text) {
+  return text == nullptr ? 0 : LeadingIntegerAfterBlanks(std::string_view(text));
 }
 
 bool IsFlagOn(std::string_view text) { return text == "1"; }

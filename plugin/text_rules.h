@@ -9,13 +9,19 @@
 
 namespace kestrava {
 
-// The leading decimal integer of `text`: leading white space skipped, an optional sign, then
-// digits up to the first other character; 0 when there are none. Digits accumulate modulo 2^32
+// The leading decimal integer of `text`: an optional sign, then digits up to the first other
+// character; 0 when the text starts with anything else, a blank included (" 930" reads 0). The
+// rule of plug-in settings, filed departure times and typed times. Digits accumulate modulo 2^32
 // and the low 32 bits are kept, so any run of digits reads without overflow and the unsigned
 // text of a negative value ("4294967291") reads back as that value (-5).
 std::int32_t LeadingInteger(std::string_view text);
 // Null-safe form: a null text reads as 0.
 std::int32_t LeadingInteger(const char* text);
+
+// The same after leading white space is skipped (" 930" reads 930): the rule of service
+// replies, stored altitude rows and display settings.
+std::int32_t LeadingIntegerAfterBlanks(std::string_view text);
+std::int32_t LeadingIntegerAfterBlanks(const char* text);
 
 // A stored flag is on exactly when its text is "1".
 bool IsFlagOn(std::string_view text);

@@ -16,7 +16,7 @@ namespace {
 const char* FlagText(bool on) { return on ? "1" : "0"; }
 
 // "%u" of a 32-bit value: a negative value is written as its unsigned equivalent and reads back
-// as the same value through LeadingInteger.
+// as the same value through LeadingIntegerAfterBlanks.
 std::string NumberText(std::int32_t value) {
   return UnsignedText(static_cast<std::uint32_t>(value));
 }
@@ -46,12 +46,12 @@ void QEXScreen::ReadDisplaySettings() {
     if (const char* text = GetDataFromAsr(key)) member = IsFlagOn(text) ? 1 : 0;
   };
   const auto number = [&](const char* key, std::int32_t& member) {
-    if (const char* text = GetDataFromAsr(key)) member = LeadingInteger(text);
+    if (const char* text = GetDataFromAsr(key)) member = LeadingIntegerAfterBlanks(text);
   };
   const auto stored_number = [&](const char* key) -> std::optional<std::int32_t> {
     const char* text = GetDataFromAsr(key);
     if (text == nullptr) return std::nullopt;
-    return LeadingInteger(text);
+    return LeadingIntegerAfterBlanks(text);
   };
 
   flag("TRAILSHOW", m_TrailShow);

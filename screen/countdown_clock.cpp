@@ -1,6 +1,7 @@
 #include "screen/countdown_clock.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "platform/drawing.h"
 #include "plugin/QEXPlugin.h"
@@ -34,9 +35,15 @@ struct ClockButton {
 constexpr ClockButton kButtons[] = {
     {kOneMinuteButton, "1", 0}, {kTwoMinuteButton, "2", 18}, {kThreeMinuteButton, "3", 36}};
 
-// `base` + `offset` with 32-bit wrap-around: a stored position may be any 32-bit value.
-int At(int base, int offset) {
-  return static_cast<int>(static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(offset));
+// The clock's size: the face and the close box above the three buttons.
+constexpr int kClockWidth = 54;
+constexpr int kClockHeight = 36;
+
+// Whether the whole clock lies within the 32-bit coordinate range. A stored or dragged position
+// may be any 32-bit value; a clock reaching past the end of the range is off every surface.
+bool FitsTheCoordinateRange(int x, int y) {
+  return x <= std::numeric_limits<int>::max() - kClockWidth &&
+         y <= std::numeric_limits<int>::max() - kClockHeight;
 }
 
 EuroScopePlugIn::ScreenRect ScreenRectOf(const Rect& r) {
@@ -64,41 +71,43 @@ ColorRef TimeColour(int remaining) {
 }  // namespace
 
 void DrawCountdownClock(QEXScreen& screen, EuroScopePlugIn::DeviceContext dc) {
+  const int x = screen.m_CountdownX;
+  const int y = screen.m_CountdownY;
+  // Past this test every edge below is x or y plus at most the clock's size: no overflow.
+  if (!FitsTheCoordinateRange(x, y)) return;
   Drawing& drawing = screen.drawing();
   std::unique_ptr<DeviceContextWrapper> cdc = drawing.AttachDC(dc);
   if (!cdc) return;
-  const int x = screen.m_CountdownX;
-  const int y = screen.m_CountdownY;
 
   const GdiObject font = drawing.CreatePointFont(kFontTenthsOfPoint, kFontFace);
   const GdiObject button_brush = drawing.CreateSolidBrush(kButtonFill);
   const GdiObject face_brush = drawing.CreateSolidBrush(kFaceFill);
   cdc->SetTextColor(kLabelColour);
 
-  const Rect face{At(x, 1), At(y, 1), At(x, 35), At(y, 17)};
+  const Rect face{x + 1, y + 1, x + 35, y + 17};
   cdc->Draw3dRect(x, y, 36, 18, kFaceLight, kFaceDark);
   cdc->FillRect(face, face_brush);
   screen.AddScreenObject(kClockFace, "", ScreenRectOf(face), true, "");
 
-  const Rect close{At(x, 37), At(y, 1), At(x, 53), At(y, 17)};
-  cdc->Draw3dRect(At(x, 36), y, 18, 18, kFaceLight, kFaceDark);
+  const Rect close{x + 37, y + 1, x + 53, y + 17};
+  cdc->Draw3dRect(x + 36, y, 18, 18, kFaceLight, kFaceDark);
   cdc->FillRect(close, face_brush);
   screen.AddScreenObject(kClockCloseBox, "", ScreenRectOf(close), false, "");
 
   const GdiObject pen = drawing.CreatePen(PenStyle::Solid, 2, kCrossColour);
   const GdiObject previous_pen = cdc->SelectObject(pen);
   const GdiObject previous_font = cdc->SelectObject(font);
-  cdc->MoveTo(At(x, 41), At(y, 13));
-  cdc->LineTo(At(x, 49), At(y, 5));
-  cdc->MoveTo(At(x, 41), At(y, 5));
-  cdc->LineTo(At(x, 49), At(y, 13));
+  cdc->MoveTo(x + 41, y + 13);
+  cdc->LineTo(x + 49, y + 5);
+  cdc->MoveTo(x + 41, y + 5);
+  cdc->LineTo(x + 49, y + 13);
 
   for (const ClockButton& button : kButtons) {
-    const int left = At(x, button.left);
-    const Rect area{At(left, 1), At(y, 19), At(left, 17), At(y, 35)};
-    cdc->Draw3dRect(left, At(y, 18), 18, 18, kButtonLight, kButtonDark);
+    const int left = x + button.left;
+    const Rect area{left + 1, y + 19, left + 17, y + 35};
+    cdc->Draw3dRect(left, y + 18, 18, 18, kButtonLight, kButtonDark);
     cdc->FillRect(area, button_brush);
-    cdc->TextOutA(At(left, 5), At(y, 21), button.label, 1);
+    cdc->TextOutA(left + 5, y + 21, button.label, 1);
     screen.AddScreenObject(button.type, "", ScreenRectOf(area), false, "");
   }
 
@@ -106,7 +115,7 @@ void DrawCountdownClock(QEXScreen& screen, EuroScopePlugIn::DeviceContext dc) {
   char text[32];
   const int length = std::snprintf(text, sizeof text, "%01d:%02d", remaining / 60, remaining % 60);
   cdc->SetTextColor(TimeColour(remaining));
-  cdc->TextOutA(At(x, 4), At(y, 3), text, length);
+  cdc->TextOutA(x + 4, y + 3, text, length);
 
   if (previous_pen != nullptr) cdc->SelectObject(previous_pen);
   if (previous_font != nullptr) cdc->SelectObject(previous_font);
@@ -158,8 +167,16 @@ void StartCountdown(QEXScreen& screen, int seconds) {
 }
 
 int CountdownAlarmWorker(Env& env, const CountdownAlarmTime& alarm, std::stop_token stop) {
-  // A stop means the plug-in is being unloaded: the alarm must not sound any more.
-  if (!env.SleepUntil(alarm.end, stop) || stop.stop_requested()) return 0;
+  // Sleeps at most until the next whole second and looks at the clock again: a sleep of longer
+  // would run on the steady clock, so a system clock stepped forward meanwhile would make the
+  // alarm late by the step.
+  for (;;) {
+    // A stop means the plug-in is being unloaded: the alarm must not sound any more.
+    if (stop.stop_requested()) return 0;
+    const std::int64_t now = env.NowUnixSeconds();
+    if (now >= alarm.end) break;
+    if (!env.SleepUntil(now + 1, stop)) return 0;
+  }
   PlayCountdownAlarm(env, alarm.display);
   return 1;
 }

@@ -1,7 +1,7 @@
 // The countdown clock of a radar display: a movable face showing the remaining time, a close box
 // and three buttons that start countdowns of one, two and three minutes, drawn with device-context
 // calls and registered as screen objects on every drawing. Each start hands an alarm worker its
-// own end time; the worker sleeps on the Env's clock and plays the alarm at that second.
+// own end time; the worker watches the Env's clock and plays the alarm at that second.
 //
 // Thread: drawing, clicks and drags on the host's thread; the alarm worker on its own thread,
 // touching only its CountdownAlarmTime and the Env. Unloading the plug-in stops and joins the
@@ -33,7 +33,9 @@ inline constexpr std::int64_t kLongestCountdownSeconds = 180;
 void DrawCountdownClock(QEXScreen& screen, EuroScopePlugIn::DeviceContext dc);
 // Starts a countdown of `seconds` and its alarm worker (through the plug-in's WorkerGroup).
 void StartCountdown(QEXScreen& screen, int seconds);
-// Sleeps until the end time and plays the alarm; returns 1, or 0 when stopped first (unload).
+// Plays the alarm once the clock reads the end time, looking at the clock at least once a second
+// so that the alarm sounds within a second of the end as the clock shows it, even when the clock
+// is stepped meanwhile. Returns 1, or 0 when stopped first (unload).
 int CountdownAlarmWorker(Env& env, const CountdownAlarmTime& alarm, std::stop_token stop);
 void PlayCountdownAlarm(Env& env, const std::string& display);
 

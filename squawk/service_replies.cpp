@@ -23,7 +23,7 @@ bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 std::optional<StartupReply> ParseStartupReply(std::string_view body) {
   const std::vector<std::string_view> fields = SplitFields(UpToNul(body));
   if (fields.size() < 2) return std::nullopt;
-  return StartupReply{LeadingInteger(fields[0]), LeadingInteger(fields[1])};
+  return StartupReply{LeadingIntegerAfterBlanks(fields[0]), LeadingIntegerAfterBlanks(fields[1])};
 }
 
 std::optional<std::int32_t> ReadAssignReplyValue(std::string_view body) {

@@ -1,6 +1,7 @@
 // The initial altitude table's stored form: reading rows, loading ALT1, ALT2, … and saving.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -124,6 +125,31 @@ TEST_F(AltitudeTable, WhatIsSavedLoadsBackTheSame) {
   QEXPlugin& reloaded = Load();
   EXPECT_EQ(reloaded.m_InitialAltitudes, table);
   EXPECT_FALSE(reloaded.m_InitAltsEnabled);
+}
+
+TEST_F(AltitudeTable, TheLongestRowsThatLoadLoadAgainAfterASave) {
+  // Each stored text is at most the 255 characters read, and loads.
+  const std::string sid(236, 'S');
+  const std::string stored[] = {
+      "A:" + std::string(248, 'S') + ":-1:1",  // 255 characters; unsigned, -1 takes ten digits
+      "EGLL:" + sid + ":-5:1",
+      "EGLL:" + sid + ":-2147483648:1",  // 255 characters
+      "EGLL:" + sid + "::4294967295:0",
+      "EGLL:" + sid + ": +6000:01",
+      "::EGLL::" + std::string(232, 'S') + ":::-70:1",
+      "EGLL:" + sid + ":-99:1:and more beyond what is read" + std::string(300, 'x'),
+  };
+  std::map<std::string, std::string> settings;
+  for (std::size_t i = 0; i < std::size(stored); ++i) {
+    settings[AltitudeRowKey(static_cast<int>(i) + 1)] = stored[i];
+  }
+  QEXPlugin& p = Load(settings);
+  ASSERT_EQ(p.m_InitialAltitudes.size(), std::size(stored));
+  const std::vector<CAltEntry> table = p.m_InitialAltitudes;
+  p.SaveInitialAltitudes();
+  EXPECT_EQ(Load().m_InitialAltitudes, table);
+  // Rows that fit are written in the unsigned form.
+  EXPECT_EQ(std::string(world.settings().Get("ALT2")), "EGLL:" + sid + ":4294967291:1");
 }
 
 }  // namespace

@@ -247,11 +247,29 @@ TEST_F(CountdownClock, DraggingTheFaceMovesTheCornerToThePointer) {
   EXPECT_TRUE(Display().refresh_requested());
 }
 
-TEST_F(CountdownClock, AClockNearTheEndOfTheCoordinateRangeDrawsWithoutOverflow) {
-  Screen().m_CountdownX = 2147483647 - 10;
-  Screen().m_CountdownY = -2147483647 - 1;
+TEST_F(CountdownClock, AClockReachingPastTheCoordinateRangeIsNotDrawn) {
+  constexpr int kMax = 2147483647;
+  constexpr int kMin = -kMax - 1;
+  const struct {
+    int x, y;
+    bool drawn;
+  } cases[] = {
+      {kMax - 54, kMin, true}, {kMin, kMax - 36, true}, {kMax - 53, 0, false},
+      {0, kMax - 35, false},   {kMax, kMax, false},     {kMax - 10, kMin, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.x << ", " << c.y);
+    Screen().m_CountdownX = c.x;
+    Screen().m_CountdownY = c.y;
+    Redraw();
+    EXPECT_EQ(Objects().size(), c.drawn ? 5u : 0u);
+    EXPECT_EQ(env.drawing.Named("Draw3dRect").size(), c.drawn ? 5u : 0u);
+  }
+  // The corner of the last object drawn is the last pixel of the range.
+  Screen().m_CountdownX = kMax - 54;
+  Screen().m_CountdownY = kMax - 36;
   Redraw();
-  EXPECT_EQ(Objects().size(), 5u);
+  EXPECT_EQ(Objects().back(), (Registered{4, kMax - 17, kMax - 17, kMax - 1, kMax - 1, false}));
 }
 
 TEST_F(CountdownClock, AHiddenClockIsNotDrawnAndShowsIdleWhenShownAgain) {

@@ -53,15 +53,15 @@ TEST_F(PluginSettings, NumbersTakeTheirLeadingDigits) {
                        {"LATECOL", "red"},
                        {"PUSHCOL", "4294967295"},
                        {"TOTCOL", "1234567890123456789012345678901234567890"},
-                       {"LDTCOL", " -5"},
-                       {"MODTCOL", "+77"},
+                       {"LDTCOL", " 5"},  // a blank first: no digits
+                       {"MODTCOL", "-5"},
                        {"ADTTYPE", "9"}});
   EXPECT_EQ(p.m_EarlyColour, 12345u);
   EXPECT_EQ(p.m_LateColour, 0u);
   EXPECT_EQ(p.m_PushColour, 4294967295u);
   EXPECT_EQ(p.m_TakeoffColour, 0xCE3F0AD2u);
-  EXPECT_EQ(p.m_LandingColour, 4294967291u);
-  EXPECT_EQ(p.m_ModifiedColour, 77u);
+  EXPECT_EQ(p.m_LandingColour, 0u);
+  EXPECT_EQ(p.m_ModifiedColour, 4294967291u);
   EXPECT_EQ(p.m_AdtType, 9);
 }
 

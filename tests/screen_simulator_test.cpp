@@ -98,6 +98,35 @@ TEST_F(ScreenSimulator, AlarmsAtTheirSimulatedSecondsAndTheDraggedClockSavedOnCl
   EXPECT_NE(ReadFile(folder_ / "out" / "Sim_Radar.asr").find("4294967291"), std::string::npos);
 }
 
+TEST_F(ScreenSimulator, AClockAtTheEndsOfTheCoordinateRangeDrawsWithoutOverflow) {
+  // Stored and dragged positions anywhere in the 32-bit range, drawn on the build's own backend.
+  ASSERT_EQ(Run(std::string(R"({"start": "2024-06-05T14:00:00Z",
+    "settings": {"SQK": "0", "SERVERLOCATION": "http://127.0.0.1:9/"},
+    "steps": [)") +
+                kOpen + R"(,
+      {"t": 1, "drag": {"display": "Sim Radar", "type": 1, "x": 2147483607, "y": 2147483647}},
+      {"t": 2, "snapshot": {"display": "Sim Radar", "file": "past-the-end.png"}},
+      {"t": 3, "display_close": {"display": "Sim Radar"}},
+      {"t": 4, "display_open": {"name": "Edge", "width": 300, "height": 200,
+        "center": [51.47, -0.45], "scale_nm": 10,
+        "settings": {"CDXPOS": "2147483593", "CDYPOS": "4294967286"}}},
+      {"t": 5, "drag": {"display": "Edge", "type": 1, "x": -2147483648, "y": -2147483648}},
+      {"t": 6, "snapshot": {"display": "Edge", "file": "far-left.png"}},
+      {"t": 7, "display_close": {"display": "Edge"}}
+    ]})"),
+            kExitDone)
+      << err_.str();
+  const std::string events = ReadFile(folder_ / "out" / "events.jsonl");
+  EXPECT_NE(
+      events.find(R"("key":"CDXPOS","description":"Count Down X Position","value":"2147483607")"),
+      std::string::npos)
+      << events;
+  EXPECT_NE(
+      events.find(R"("key":"CDYPOS","description":"Count Down Y Position","value":"2147483648")"),
+      std::string::npos);
+  EXPECT_EQ(ReadFile(folder_ / "out" / "far-left.png").substr(0, 4), "\x89PNG");
+}
+
 TEST_F(ScreenSimulator, UnloadingSilencesACountdownStillRunning) {
   ASSERT_EQ(Run(std::string(R"({"start": "2024-06-05T14:00:00Z",
     "settings": {"SQK": "0", "SERVERLOCATION": "http://127.0.0.1:9/"},

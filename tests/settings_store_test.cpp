@@ -77,6 +77,39 @@ TEST(SettingsStore, SaveInterruptedBeforeTheRenameLeavesTheOldFile) {
   EXPECT_FALSE(crashing.Set("ADTTYPE", "Actual TOT Format", "5"));
   EXPECT_EQ(ReadAll(path), before);
   EXPECT_EQ(std::string(SettingsStore(path).Get("ADTTYPE")), "3");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST(SettingsStore, AFailedSaveLeavesNoTemporaryFile) {
+  // The store's path names a folder: the temporary file is written, the rename is refused.
+  const std::string path = TempPath("folder-store");
+  std::filesystem::create_directories(std::filesystem::path(path) / "inside");
+  SettingsStore store(path);
+  EXPECT_FALSE(store.Set("SQK", "SQK", "1"));
+  EXPECT_EQ(std::string(store.Get("SQK")), "1");  // kept in memory
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  std::filesystem::remove_all(path);
+}
+
+TEST(SettingsStore, ReadsLinesEndingWithCrLfOrLf) {
+  const std::string path = TempPath("crlf.txt");
+  std::ofstream(path, std::ios::binary) << "SQK\tSQK\t1\r\n"
+                                           "ADTTYPE\tActual TOT Format\t5\n"
+                                           "EMPTY\tEMPTY\t\r\n"
+                                           "CR\tCR\tends with CR\\r\r\n"
+                                           "LAST\tLAST\tno line end\r";
+  const SettingsStore store(path);
+  const std::pair<const char*, const char*> expected[] = {{"SQK", "1"},
+                                                          {"ADTTYPE", "5"},
+                                                          {"EMPTY", ""},
+                                                          {"CR", "ends with CR\r"},
+                                                          {"LAST", "no line end"}};
+  EXPECT_EQ(store.entries().size(), std::size(expected));
+  for (const auto& [key, value] : expected) {
+    ASSERT_NE(store.Get(key), nullptr) << key;
+    EXPECT_EQ(std::string(store.Get(key)), value) << key;
+  }
+  EXPECT_EQ(store.entries().at("ADTTYPE").description, "Actual TOT Format");
 }
 
 TEST(SettingsStore, MissingFileIsAnEmptyStore) {

@@ -2,6 +2,7 @@
 // the numbered keys cleared first.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,6 +109,25 @@ TEST_F(SquawkAirportList, LongCodesAreSavedWhole) {
   p.SaveSquawkAirports();
   ASSERT_NE(Stored("SQK1"), nullptr);
   EXPECT_STREQ(Stored("SQK1"), "ABCDEFGHIJKL:1");
+}
+
+TEST_F(SquawkAirportList, TheLongestEntriesThatLoadLoadAgainAfterASave) {
+  // Each stored text is at most the 255 characters read, and loads.
+  const std::string stored[] = {
+      std::string(253, 'A') + ":1",
+      std::string(253, 'b') + ":0",
+      ":::" + std::string(250, 'c') + ":1",
+      std::string(200, 'D') + "::1:more:fields" + std::string(300, 'x'),
+  };
+  std::map<std::string, std::string> settings;
+  for (std::size_t i = 0; i < std::size(stored); ++i) {
+    settings["SQK" + std::to_string(i + 1)] = stored[i];
+  }
+  QEXPlugin& p = Load(settings);
+  ASSERT_EQ(p.m_SquawkAirports.size(), std::size(stored));
+  const Entries list = p.m_SquawkAirports;
+  p.SaveSquawkAirports();
+  EXPECT_EQ(Load().m_SquawkAirports, list);
 }
 
 }  // namespace

@@ -102,6 +102,7 @@ TEST(SquawkReplies, AssignRepliesAndTheirCodes) {
       {"1a2b3c", "1530"},  // only four bytes are read
       {" 1a2", "5020"},
       {"0x1f", "0070"},
+      {"0X1f", "0070"},
       {"0x", std::nullopt},
       {"0", std::nullopt},
       {"zz", std::nullopt},
@@ -168,6 +169,27 @@ TEST_F(SquawkClient, StartupRequestAndItsReplies) {
   }
 }
 
+TEST_F(SquawkClient, OnlySuccessStatusesCount) {
+  const struct {
+    int status;
+    bool counts;
+  } rows[] = {{199, false}, {200, true},  {201, true},  {204, true}, {299, true},
+              {300, false}, {301, false}, {404, false}, {500, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.status);
+    StartId.store(0);
+    env.replies["sqk_startup.php"] = HttpResponse{row.status, "1234:1"};
+    env.replies["sqk_assign.php"] = HttpResponse{row.status, "1a2b"};
+    Load({{"SQK1", "EGLL:1"}});
+    EXPECT_EQ(StartId.load(), row.counts ? 1234 : 0);
+    const std::string callsign = "S" + std::to_string(row.status);
+    Aircraft(callsign, "EGLL", "LFPG", 0);
+    Request(callsign);
+    EXPECT_EQ(env.RunPostedTasks(), row.counts ? 1 : 0);
+    EXPECT_EQ(world.FindAircraft(callsign)->squawk, row.counts ? "1530" : "");
+  }
+}
+
 TEST_F(SquawkClient, MachineIdIsEightUpperCaseHexDigits) {
   for (const auto& [id, text] :
        std::vector<std::pair<std::uint32_t, std::string>>{{0x1234ABCDu, "1234ABCD"},
@@ -201,7 +223,7 @@ TEST_F(SquawkClient, FailedOrUnusableAssignRepliesChangeNothing) {
       HttpResponse{200, ""},                 // empty
       HttpResponse{500, "1a2b"},             // an error status with a body that reads as a code
       HttpResponse{502, "502 Bad Gateway"},  // a proxy's error page
-      HttpResponse{200, std::string(1 << 20, '<')},  // more than the limit
+      HttpResponse{200, std::string(1 << 20, ' ') + "1a2b"},  // a code past the 4 bytes read
       HttpResponse{200, "400"},  // the recycle code: set, it would ask again without end
   };
   Load({{"SQK1", "EGLL:1"}});

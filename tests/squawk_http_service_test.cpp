@@ -1,6 +1,7 @@
 // The reference squawk service: its range configuration, code allocation and reply encoding, and
 // the service over HTTP together with the plug-in.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <condition_variable>
 #include <future>
@@ -110,7 +111,14 @@ TEST(SquawkServiceVersions, OlderVersions) {
                                          {"1.0", "1.0.1", true},
                                          {"1.9", "1.10", true},
                                          {"2.0", "1.10", false},
-                                         {"", "1.0", true}}) {
+                                         {"", "1.0", true},
+                                         {"01.2", "1.10", true},
+                                         {"1.0x", "1.0", false},
+                                         // Numbers of any length, without overflow.
+                                         {"99999999999999999999", "1.0", false},
+                                         {"1.0", "99999999999999999999", true},
+                                         {"1.99999999999999999998", "1.99999999999999999999", true},
+                                         {"1.00000000000000000000000002", "1.2", false}}) {
     EXPECT_EQ(squawk_service::IsOlderVersion(row.version, row.latest), row.older)
         << row.version << " " << row.latest;
   }
@@ -166,6 +174,24 @@ TEST(SquawkServiceHttp, FaultModes) {
   EXPECT_FALSE(ParseStartupReply(garbage->body));
   EXPECT_FALSE(ReadAssignReplyValue(garbage->body));
   EXPECT_FALSE(run(Fault::kDrop));
+}
+
+TEST(SquawkServiceHttp, AClientKeepsItsConnectionForManyRequests) {
+  SquawkService service(ServiceOptions{});
+  ASSERT_TRUE(service.Start());
+  httplib::Client client("127.0.0.1", service.port());
+  client.set_keep_alive(true);
+  int connections = 0;
+  client.set_socket_options([&connections](socket_t sock) {
+    httplib::default_socket_options(sock);
+    ++connections;
+  });
+  for (int i = 0; i < 20; ++i) {
+    const httplib::Result reply = client.Get("/qex/sqk_startup.php?macid=A&name=N&version=1.0");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 200);
+  }
+  EXPECT_EQ(connections, 1);
 }
 
 // A watcher that goes away is told; "/watch" is an ordinary unknown path without the option.

@@ -1,5 +1,5 @@
 // Squawk codes in the simulator: the reference service it starts on 127.0.0.1, the "squawk_set"
-// events, the controller's "squawk" step, and a scenario that names its own service location.
+// events and the controller's "squawk" step.
 // (The module's records outlive an unload within one process on Linux, so the callsigns here
 // are used by no other test.)
 #include <gtest/gtest.h>
@@ -70,16 +70,6 @@ TEST_F(SquawkSimulator, DeparturesGetCodesFromTheLocalService) {
                 R"({"t":5,"event":"squawk_set","callsign":"SQS2","code":"4002"})",
                 R"({"t":10,"event":"squawk_set","callsign":"SQS1","code":"4003"})"}));
   EXPECT_EQ(err_.str(), "");
-}
-
-TEST_F(SquawkSimulator, ScenarioNamingTheServiceIsNotRedirected) {
-  ASSERT_EQ(
-      Run(R"("SQK1": "EGLL:1", "ALT": "0", "SERVERLOCATION": "http://127.0.0.1:9/qex/")",
-          R"({"t": 0, "flightplan": {"callsign": "SQS4", "origin": "EGLL", "destination": "LFPG"}},
-                   {"t": 10, "squawk": {"callsign": "SQS4", "code": "0200"}})"),
-      0)
-      << err_.str();
-  EXPECT_TRUE(SquawkEvents().empty());
 }
 
 TEST_F(SquawkSimulator, SquawkStepNeedsCallsignAndCode) {

@@ -54,6 +54,9 @@ TEST_F(IntentionCodeItem, DestinationTestsComeBeforeTheRouteWalk) {
       {"EHAM", {"DVR", "ORTAC"}, "AS"},
       {"EHAM", {"DVR", "CLN"}, "AM"},     // CLN is tested first
       {"EHRD", {"ORTAC", "LAMSO"}, "F"},  // neither CLN nor DVR: walk as any other
+      {"EHRD", {"CLN", "ORTAC"}, "AM"},   // every EH destination, not only EHAM
+      {"ehgg", {"ORTAC", "DVR"}, "AS"},
+      {"EH", {"CLN"}, "AM"},
       {"eham", {"dvr", "DVR"}, "AS"},
       {"EHAM", {"cln"}, "EHAM"},  // point names compare case-sensitively
   };
@@ -106,6 +109,30 @@ TEST_F(IntentionCodeItem, GomupNeedsWalAnywhereOnTheRoute) {
   EXPECT_EQ(Code("EKCH", {"WAL", "XAMAB", "X", "GOMUP"}, 2), "U7");  // WAL before the walk
   EXPECT_EQ(Code("EKCH", {"GOMUP", "WAL"}), "U7");
   EXPECT_EQ(Code("EKCH", {"X", "GOMUP"}), "EKCH");
+}
+
+TEST_F(IntentionCodeItem, EveryTableRowGivesItsCode) {
+  // The code table as written down for controllers, kept here apart from the program's own.
+  // SITET and GOMUP have conditions of their own (tested above); here SITET is on a flight to
+  // LKPR and GOMUP has WAL before it.
+  const std::pair<const char*, const char*> rows[] = {
+      {"LOLOX", "A"},  {"GAPLI", "A"},  {"RATKA", "A"},  {"TAKAS", "A"},  {"MOSIS", "A"},
+      {"CAMBO", "A"},  {"LIZAD", "A"},  {"UIR05", "A"},  {"SKESO", "B"},  {"MANIG", "B2"},
+      {"SALCO", "B3"}, {"ANNET", "B4"}, {"SOMVA", "C1"}, {"REDFA", "C2"}, {"SUMUM", "C3"},
+      {"VABIK", "D1"}, {"KONAN", "D2"}, {"RINTI", "D3"}, {"MOTOX", "D3"}, {"DVR", "D"},
+      {"SITET", "E"},  {"LAMSO", "F"},  {"MOLIX", "F"},  {"TOPPA", "F"},  {"LONAM", "F"},
+      {"ORTAC", "H"},  {"DIN", "H2"},   {"BASIK", "H3"}, {"LORKU", "H4"}, {"GOBUR", "H4"},
+      {"GIVPO", "K3"}, {"LIFFY", "L"},  {"BAGSO", "L"},  {"LESLU", "M"},  {"EVRIN", "M"},
+      {"MOPAT", "M"},  {"LEDGO", "M"},  {"XIDIL", "P"},  {"RATSU", "R"},  {"LIRKI", "R1"},
+      {"GONUT", "R2"}, {"OLKER", "R3"}, {"MATIK", "R4"}, {"ERAKA", "R6"}, {"BALIX", "R6"},
+      {"ATSIX", "R6"}, {"VATRY", "S4"}, {"BAKUR", "S3"}, {"SLANY", "S2"}, {"BANBA", "S"},
+      {"LIPGO", "T"},  {"NEVIL", "W"},  {"NIBOG", "U5"}, {"KUGUR", "U5"}, {"MIMKU", "U6"},
+      {"IBROD", "U6"}, {"GOMUP", "U7"}, {"XAMAB", "V"},  {"ORVIK", "Z1"}, {"RIGUV", "Z2"},
+      {"KLONN", "Z3"}, {"ALOTI", "Z4"}, {"NIVUN", "Z5"},
+  };
+  for (const auto& [point, code] : rows) {
+    EXPECT_EQ(Code("LKPR", {"WAL", point, "END"}), code) << point;
+  }
 }
 
 TEST_F(IntentionCodeItem, TableNamesMatchOnlyExactly) {

@@ -69,6 +69,7 @@ TEST(TagTimeFormat, ReadsTheFlightPlanTimeByItsLength) {
       {"000", std::nullopt},
       {"abcd", std::nullopt},
       {"a930", std::nullopt},
+      {" 930", std::nullopt},  // a blank first: no digits
       // Parts the two-digit text cannot show.
       {"100", DepartureTime{1, 0}},
       {"-100", std::nullopt},
@@ -93,6 +94,7 @@ TEST(TagTimeFormat, TypedTimeGetsAColonOnlyForFourCharactersOfPositiveValue) {
       {"12ab", true, "12:ab"},  {"0000", true, "0000"},  {"930", true, "930"},
       {"12:30", true, "12:30"}, {"", true, ""},          {"1230", false, "1230"},
       {"abcd", true, "abcd"},   {"-123", true, "-123"},  {"12345", true, "12345"},
+      {" 945", true, " 945"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReformatTypedTime(c.typed, c.separator), c.stored)

@@ -11,32 +11,39 @@ namespace {
 TEST(LeadingInteger, ReadsTheLeadingDecimalNumberOfOddTexts) {
   struct Case {
     const char* text;
-    std::int32_t expected;
+    std::int32_t expected;               // LeadingInteger: sign and digits only
+    std::int32_t expected_after_blanks;  // LeadingIntegerAfterBlanks
   };
   const Case cases[] = {
-      {"", 0},
-      {"abc", 0},
-      {"42", 42},
-      {"  42", 42},
-      {"\t7x", 7},
-      {"+15", 15},
-      {"-15", -15},
-      {"- 15", 0},
-      {"12ab34", 12},
-      {"46080", 46080},
-      {"4294967295", -1},
-      {"4294967291", -5},
-      {"2147483648", INT32_MIN},
-      {"-2147483648", INT32_MIN},
-      {"4294967296", 0},  // 2^32 keeps its low 32 bits
+      {"", 0, 0},
+      {"abc", 0, 0},
+      {"42", 42, 42},
+      {"  42", 0, 42},
+      {"\t7x", 0, 7},
+      {" \r\n\v\f-3", 0, -3},
+      {" 930", 0, 930},
+      {"+15", 15, 15},
+      {"-15", -15, -15},
+      {"- 15", 0, 0},
+      {"12ab34", 12, 12},
+      {"12 34", 12, 12},
+      {"46080", 46080, 46080},
+      {"4294967295", -1, -1},
+      {"4294967291", -5, -5},
+      {"2147483648", INT32_MIN, INT32_MIN},
+      {"-2147483648", INT32_MIN, INT32_MIN},
+      {"4294967296", 0, 0},  // 2^32 keeps its low 32 bits
       // Forty digits: read modulo 2^32, without undefined behaviour.
       {"1234567890123456789012345678901234567890",
+       static_cast<std::int32_t>(static_cast<std::uint32_t>(0xCE3F0AD2u)),
        static_cast<std::int32_t>(static_cast<std::uint32_t>(0xCE3F0AD2u))},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LeadingInteger(std::string_view(c.text)), c.expected) << '"' << c.text << '"';
+    EXPECT_EQ(LeadingIntegerAfterBlanks(c.text), c.expected_after_blanks) << '"' << c.text << '"';
   }
   EXPECT_EQ(LeadingInteger(static_cast<const char*>(nullptr)), 0);
+  EXPECT_EQ(LeadingIntegerAfterBlanks(static_cast<const char*>(nullptr)), 0);
 }
 
 TEST(LeadingInteger, EveryUnsignedTextReadsBackToTheSameBits) {

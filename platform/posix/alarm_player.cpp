@@ -2,12 +2,18 @@
 
 #include <alsa/asoundlib.h>
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <span>
 
 #include "platform/alarm_wave_resource.h"
+
+// alsa-lib's header declares snd_lib_error_set_local outside its extern "C" block, so C++ would
+// look for a mangled name: this declares the C function under a name of our own.
+extern "C" snd_local_error_handler_t AlsaSetThreadErrorHandler(
+    snd_local_error_handler_t handler) __asm__("snd_lib_error_set_local");
 
 namespace kestrava {
 namespace {
@@ -58,10 +64,14 @@ std::optional<PcmSound> ParseWave(std::span<const unsigned char> file) {
   return std::nullopt;
 }
 
-// ALSA reports a missing device on stderr by default; an alarm without a device is silent.
-void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+// ALSA's default error handler writes a missing device's messages to stderr, unless the calling
+// thread has a handler of its own: the playing thread has this one, so an alarm without a device
+// is silent. (The process-wide handler is left alone: other modules share it, and one that is
+// unloaded must not leave it pointing into its code.)
+void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, va_list) {}
 
 void PlayOnDefaultDevice(const PcmSound& sound, const std::stop_token& stop) {
+  AlsaSetThreadErrorHandler(&IgnoreAlsaMessage);
   snd_pcm_t* pcm = nullptr;
   if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return;
   if (snd_pcm_nonblock(pcm, 0) < 0 ||
@@ -93,26 +103,22 @@ void PlayOnDefaultDevice(const PcmSound& sound, const std::stop_token& stop) {
 
 }  // namespace
 
-AlarmPlayer::AlarmPlayer() { snd_lib_error_set_handler(&IgnoreAlsaMessage); }
-
 AlarmPlayer::~AlarmPlayer() {
-  {
-    std::lock_guard lock(mutex_);
-    playing_ = std::jthread();  // stops and joins the sound still playing
-  }
-  snd_lib_error_set_handler(nullptr);
+  std::lock_guard lock(mutex_);
+  playing_ = std::jthread();  // stops and joins the sound still playing
 }
 
-void AlarmPlayer::Play() {
+bool AlarmPlayer::Play() {
   const std::optional<PcmSound> sound = ParseWave(AlarmWaveResource());
-  if (!sound) return;
+  if (!sound) return false;
   std::lock_guard lock(mutex_);
   playing_ = std::jthread();
   try {
     playing_ =
         std::jthread([sound = *sound](std::stop_token stop) { PlayOnDefaultDevice(sound, stop); });
+    return true;
   } catch (...) {
-    // No thread: the alarm is silent.
+    return false;  // no thread: the alarm is silent
   }
 }
 

@@ -1,5 +1,6 @@
 // Plays the countdown alarm on the POSIX backend: the module's built-in WAVE through ALSA's
-// default playback device, on a thread of its own. Silent when there is no sound device.
+// default playback device, on a thread of its own. Silent when there is no sound device: ALSA
+// writes nothing to stderr then.
 //
 // Thread: Play from any thread. A new alarm cuts a sound still playing short; destroying the
 // player (the module's unload) stops the sound and waits for its thread.
@@ -12,13 +13,15 @@ namespace kestrava {
 
 class AlarmPlayer {
  public:
-  AlarmPlayer();
+  AlarmPlayer() = default;
   ~AlarmPlayer();
   AlarmPlayer(const AlarmPlayer&) = delete;
   AlarmPlayer& operator=(const AlarmPlayer&) = delete;
 
-  // Starts the alarm and returns at once.
-  void Play();
+  // Starts the alarm and returns at once: true when the sound is being played on a thread of its
+  // own (whether a device takes it or not), false when the built-in sound is unreadable or no
+  // thread could be started.
+  bool Play();
 
  private:
   std::mutex mutex_;

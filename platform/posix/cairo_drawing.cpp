@@ -8,7 +8,10 @@
 #include <cstdlib>
 #include <new>
 #include <numbers>
+#include <optional>
 #include <string>
+
+#include "platform/drawable_area.h"
 
 namespace kestrava {
 namespace {
@@ -163,18 +166,24 @@ class CairoDeviceContext final : public DeviceContextWrapper {
   }
 
   void Draw3dRect(int x, int y, int cx, int cy, ColorRef top_left, ColorRef bottom_right) override {
-    FillSolid(x, y, x + cx - 1, y + 1, top_left);
-    FillSolid(x, y, x + 1, y + cy - 1, top_left);
-    FillSolid(x + cx, y, x + cx - 1, y + cy, bottom_right);
-    FillSolid(x, y + cy, x + cx, y + cy - 1, bottom_right);
+    // Edges in 64 bits: a frame may reach past the end of the 32-bit range.
+    const std::int64_t left = x;
+    const std::int64_t top = y;
+    const std::int64_t right = left + cx;
+    const std::int64_t bottom = top + cy;
+    FillSolid(left, top, right - 1, top + 1, top_left);
+    FillSolid(left, top, left + 1, bottom - 1, top_left);
+    FillSolid(right, top, right - 1, bottom, bottom_right);
+    FillSolid(left, bottom, right, bottom - 1, bottom_right);
   }
 
   void FillRect(const Rect& rect, GdiObject brush) override {
     const GdiValue* value = ValueOf(brush);
     if (value == nullptr || value->kind != GdiValue::Kind::Brush) return;
-    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-    cairo_rectangle(cr_, rect.left, rect.top, static_cast<double>(rect.right) - rect.left,
-                    static_cast<double>(rect.bottom) - rect.top);
+    const std::optional<Rect> shown = ClipToDrawable(rect.left, rect.top, rect.right, rect.bottom);
+    if (!shown) return;
+    cairo_rectangle(cr_, shown->left, shown->top, static_cast<double>(shown->right) - shown->left,
+                    static_cast<double>(shown->bottom) - shown->top);
     SetSource(cr_, value->colour);
     cairo_fill(cr_);
   }
@@ -187,6 +196,7 @@ class CairoDeviceContext final : public DeviceContextWrapper {
 
   bool TextOutA(int x, int y, const char* text, int count) override {
     if (text == nullptr || count < 0) return false;
+    if (!IsDrawable(x, y)) return true;  // off every surface
     cairo_save(cr_);
     const cairo_font_extents_t font = UseFont();
     cairo_move_to(cr_, x, y + font.ascent);
@@ -249,16 +259,21 @@ class CairoDeviceContext final : public DeviceContextWrapper {
 
   bool LineTo(int x, int y) override {
     const GdiValue& pen = pen_.value;
+    double x1 = x_;
+    double y1 = y_;
+    double x2 = x;
+    double y2 = y;
+    x_ = x;
+    y_ = y;
+    if (!ClipLineToDrawable(x1, y1, x2, y2)) return true;  // off every surface
     cairo_new_path(cr_);
-    cairo_move_to(cr_, x_ + kPixelCentre, y_ + kPixelCentre);
-    cairo_line_to(cr_, x + kPixelCentre, y + kPixelCentre);
+    cairo_move_to(cr_, x1 + kPixelCentre, y1 + kPixelCentre);
+    cairo_line_to(cr_, x2 + kPixelCentre, y2 + kPixelCentre);
     // Wide GDI pens have round ends; one-pixel lines stop at the end point.
     cairo_set_line_cap(cr_, pen.width > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
     cairo_set_line_width(cr_, std::max(pen.width, 1));
     SetSource(cr_, pen.colour);
     cairo_stroke(cr_);
-    x_ = x;
-    y_ = y;
     return true;
   }
 
@@ -286,14 +301,13 @@ class CairoDeviceContext final : public DeviceContextWrapper {
   }
 
   // Fills the pixels between two corners given in either order, as GDI's opaque fills do.
-  void FillSolid(int x1, int y1, int x2, int y2, ColorRef colour) {
-    const int left = std::min(x1, x2);
-    const int right = std::max(x1, x2);
-    const int top = std::min(y1, y2);
-    const int bottom = std::max(y1, y2);
-    if (left == right || top == bottom) return;
-    cairo_rectangle(cr_, left, top, static_cast<double>(right) - left,
-                    static_cast<double>(bottom) - top);
+  void FillSolid(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                 ColorRef colour) {
+    const std::optional<Rect> shown =
+        ClipToDrawable(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+    if (!shown) return;
+    cairo_rectangle(cr_, shown->left, shown->top, static_cast<double>(shown->right) - shown->left,
+                    static_cast<double>(shown->bottom) - shown->top);
     SetSource(cr_, FromColorRef(colour));
     cairo_fill(cr_);
   }

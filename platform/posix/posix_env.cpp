@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -12,6 +11,7 @@
 #include "host/desktop.h"
 #include "platform/env.h"
 #include "platform/headless/headless_dialog.h"
+#include "platform/file_append.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/posix/alarm_player.h"
 #include "platform/posix/cairo_drawing.h"
@@ -61,19 +61,9 @@ class PosixEnv final : public Env {
   }
 
   bool AppendLine(const std::string& path, std::string_view line) override {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
     std::string whole(line);
     whole += '\n';
-    std::size_t done = 0;
-    while (done < whole.size()) {
-      const ssize_t n = ::write(fd, whole.data() + done, whole.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return true;
+    return AppendToFile(path, whole);
   }
 
   std::thread StartThread(std::function<void()> body) override {

@@ -5,10 +5,15 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <vector>
+
+#include "platform/drawable_area.h"
 
 namespace kestrava {
 namespace {
@@ -43,20 +48,28 @@ class GdiDeviceContext final : public DeviceContextWrapper {
   }
 
   void Draw3dRect(int x, int y, int cx, int cy, ColorRef top_left, ColorRef bottom_right) override {
-    FillSolid(x, y, x + cx - 1, y + 1, top_left);
-    FillSolid(x, y, x + 1, y + cy - 1, top_left);
-    FillSolid(x + cx, y, x + cx - 1, y + cy, bottom_right);
-    FillSolid(x, y + cy, x + cx, y + cy - 1, bottom_right);
+    // Edges in 64 bits: a frame may reach past the end of the 32-bit range.
+    const std::int64_t left = x;
+    const std::int64_t top = y;
+    const std::int64_t right = left + cx;
+    const std::int64_t bottom = top + cy;
+    FillSolid(left, top, right - 1, top + 1, top_left);
+    FillSolid(left, top, left + 1, bottom - 1, top_left);
+    FillSolid(right, top, right - 1, bottom, bottom_right);
+    FillSolid(left, bottom, right, bottom - 1, bottom_right);
   }
 
   void FillRect(const Rect& rect, GdiObject brush) override {
-    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    const std::optional<Rect> shown = ClipToDrawable(rect.left, rect.top, rect.right, rect.bottom);
+    if (!shown) return;
+    const RECT r{shown->left, shown->top, shown->right, shown->bottom};
     ::FillRect(hdc_, &r, static_cast<HBRUSH>(ObjectOf(brush)));
   }
 
   ColorRef SetTextColor(ColorRef colour) override { return ::SetTextColor(hdc_, colour); }
 
   bool TextOutA(int x, int y, const char* text, int count) override {
+    if (!IsDrawable(x, y)) return text != nullptr && count >= 0;  // off every surface
     return ::TextOutA(hdc_, x, y, text, count) != FALSE;
   }
 
@@ -77,21 +90,45 @@ class GdiDeviceContext final : public DeviceContextWrapper {
     return previous == OPAQUE ? BackgroundMode::Opaque : BackgroundMode::Transparent;
   }
 
-  bool MoveTo(int x, int y) override { return ::MoveToEx(hdc_, x, y, nullptr) != FALSE; }
+  bool MoveTo(int x, int y) override {
+    x_ = x;
+    y_ = y;
+    return true;
+  }
 
-  bool LineTo(int x, int y) override { return ::LineTo(hdc_, x, y) != FALSE; }
+  // Draws the part of the line that lies in the drawable area; GDI is given no coordinate
+  // beyond it.
+  bool LineTo(int x, int y) override {
+    double x1 = x_;
+    double y1 = y_;
+    double x2 = x;
+    double y2 = y;
+    x_ = x;
+    y_ = y;
+    if (!ClipLineToDrawable(x1, y1, x2, y2)) return true;
+    return ::MoveToEx(hdc_, static_cast<int>(std::lround(x1)), static_cast<int>(std::lround(y1)),
+                      nullptr) != FALSE &&
+           ::LineTo(hdc_, static_cast<int>(std::lround(x2)), static_cast<int>(std::lround(y2))) !=
+               FALSE;
+  }
 
  private:
   // Fills the pixels between two corners given in either order in one colour, leaving the
   // device context's background colour as it was.
-  void FillSolid(int x1, int y1, int x2, int y2, ColorRef colour) {
-    const RECT r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+  void FillSolid(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                 ColorRef colour) {
+    const std::optional<Rect> shown =
+        ClipToDrawable(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+    if (!shown) return;
+    const RECT r{shown->left, shown->top, shown->right, shown->bottom};
     const COLORREF previous = ::SetBkColor(hdc_, colour);
     ::ExtTextOutA(hdc_, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
     ::SetBkColor(hdc_, previous);
   }
 
   HDC hdc_;
+  int x_ = 0;  // the current position, as MoveTo and LineTo left it
+  int y_ = 0;
 };
 
 }  // namespace

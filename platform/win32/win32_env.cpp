@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/env.h"
+#include "platform/file_append.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/win32/alarm_sound.h"
 #include "platform/win32/gdi_drawing.h"
@@ -55,15 +56,9 @@ class Win32Env final : public Env {
   }
 
   bool AppendLine(const std::string& path, std::string_view line) override {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
     std::string whole(line);
     whole += "\r\n";
-    DWORD written = 0;
-    WriteFile(file, whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr);
-    CloseHandle(file);
-    return true;
+    return AppendToFile(path, whole);
   }
 
   std::thread StartThread(std::function<void()> body) override {

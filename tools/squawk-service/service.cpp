@@ -1,9 +1,12 @@
 #include "tools/squawk-service/service.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -18,21 +21,27 @@ constexpr char kErrorPage[] =
     "<body><h1>Internal Server Error</h1></body></html>";
 constexpr char kGarbage[] = "\x01zq#\xff<%!garbage!%>\x7f";
 
-std::vector<long> VersionParts(std::string_view version) {
-  std::vector<long> parts;
+// The numbers of a dotted version, each as its digits without leading zeros (the digits up to
+// the first other character), with trailing zero parts dropped: "1.02.0" gives {"1", "2"}. Kept
+// as text, so a number of any length compares without overflow.
+std::vector<std::string_view> VersionParts(std::string_view version) {
+  std::vector<std::string_view> parts;
   while (true) {
     const std::size_t dot = version.find('.');
-    long value = 0;
-    for (const char c : version.substr(0, dot)) {
-      if (c < '0' || c > '9') break;
-      value = value * 10 + (c - '0');
-    }
-    parts.push_back(value);
+    std::string_view part = version.substr(0, dot);
+    part = part.substr(0, std::min(part.size(), part.find_first_not_of("0123456789")));
+    part.remove_prefix(std::min(part.size(), part.find_first_not_of('0')));
+    parts.push_back(part);
     if (dot == std::string_view::npos) break;
     version.remove_prefix(dot + 1);
   }
-  while (!parts.empty() && parts.back() == 0) parts.pop_back();
+  while (!parts.empty() && parts.back().empty()) parts.pop_back();
   return parts;
+}
+
+// Numbers written without leading zeros: the shorter is the smaller.
+bool LessNumber(std::string_view a, std::string_view b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 std::string Upper(std::string text) {
@@ -54,7 +63,10 @@ std::optional<Fault> ParseFault(std::string_view text) {
 }
 
 bool IsOlderVersion(std::string_view version, std::string_view latest) {
-  return VersionParts(version) < VersionParts(latest);
+  const std::vector<std::string_view> mine = VersionParts(version);
+  const std::vector<std::string_view> newest = VersionParts(latest);
+  return std::lexicographical_compare(mine.begin(), mine.end(), newest.begin(), newest.end(),
+                                      LessNumber);
 }
 
 struct SquawkService::Impl {
@@ -146,6 +158,7 @@ struct SquawkService::Impl {
   httplib::Server server;
   std::thread thread;
   int port = -1;
+  socket_t listening = INVALID_SOCKET;  // the server's socket, once made
   std::mutex mutex;
   std::condition_variable stopped;
   bool stopping = false;  // guarded by mutex
@@ -165,7 +178,15 @@ bool SquawkService::Start() {
     return new httplib::ThreadPool(static_cast<std::size_t>(threads));
   };
   impl.server.set_keep_alive_timeout(1);
+  // A client keeps its connection for as many requests as it likes.
+  impl.server.set_keep_alive_max_count(std::numeric_limits<std::size_t>::max());
   impl.server.set_tcp_nodelay(true);
+  // The library listens with a short backlog of its own; the socket it makes is noted here so
+  // that the backlog can be raised once it listens.
+  impl.server.set_socket_options([&impl](socket_t sock) {
+    httplib::default_socket_options(sock);
+    impl.listening = sock;
+  });
   impl.server.Get(".*", [&impl](const httplib::Request& request, httplib::Response& response) {
     impl.Answer(request, response);
   });
@@ -175,6 +196,9 @@ bool SquawkService::Start() {
           : (impl.server.bind_to_port(impl.options.host, impl.options.port) ? impl.options.port
                                                                             : -1);
   if (impl.port <= 0) return false;
+  // A burst of clients connecting at once must find room in the queue of connections not yet
+  // accepted: one turned away waits a second before it tries again.
+  if (impl.listening != INVALID_SOCKET) ::listen(impl.listening, SOMAXCONN);
   // The socket listens already: connections made from here on wait for the loop. Stop needs
   // the loop running, so wait for it (it starts at once).
   impl.thread = std::thread([&impl] { impl.server.listen_after_bind(); });

@@ -7,6 +7,10 @@
 //       ->  the code from the departure airport's ranges (CodeAllocator), encoded for the client
 //       (EncodeSquawkReply); "0" when there is none. "ovr=1" asks for a fresh code.
 //
+// Clients may keep a connection for any number of requests (closed after 1 s without one), and
+// connections waiting to be accepted queue as deep as the system allows, so a burst of clients
+// is served without refused connections.
+//
 // Fault modes for tests: every request is answered late (delay), with an error page, with
 // garbage, or its connection is dropped before the body. Watchers ("/watch") are never faulted.
 //
