@@ -1,5 +1,6 @@
 // "position": {"callsign", "lat", "lon", "gs"} gives the aircraft (created when new) a radar
-// position with the reported ground speed in whole knots and reports it.
+// position with the reported ground speed in whole knots and reports it. The most played kind: its
+// action finds the aircraft's summary row once and addresses the cells by column index.
 #include <string>
 
 #include "tools/kestrava-sim/extensions.h"
@@ -8,8 +9,10 @@
 namespace kestrava::sim {
 
 void RegisterPositionStep(Extensions& extensions) {
+  const Summary::Column reports = extensions.summary_columns.size();
+  const Summary::Column speed = reports + 1;
   extensions.summary_columns.insert(extensions.summary_columns.end(), {"Reports", "GS"});
-  extensions.steps.Add("position", [](StepArgs& args) -> StepAction {
+  extensions.steps.Add("position", [reports, speed](StepArgs& args) -> StepAction {
     const std::string callsign = args.Text("callsign");
     EuroScopePlugIn::CPosition position;
     position.m_Latitude = args.Number("lat");
@@ -21,10 +24,10 @@ void RegisterPositionStep(Extensions& extensions) {
       args.Fail("lon", "must lie between -180 and 180 degrees");
     }
     const int gs = args.Integer("gs");
-    return [callsign, position, gs](Simulation& sim) {
-      Summary& summary = sim.summary();
-      summary.Count(callsign, "Reports");
-      summary.Set(callsign, "GS", std::to_string(gs));
+    return [callsign, position, gs, reports, speed](Simulation& sim) {
+      Summary::Cells& row = sim.summary().Row(callsign);
+      row.Count(reports);
+      row.SetNumber(speed, gs);
       sim.world().ReportPosition(callsign, position, gs);
     };
   });

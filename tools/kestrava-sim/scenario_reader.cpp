@@ -1,0 +1,437 @@
+#include "tools/kestrava-sim/scenario_reader.h"
+
+#include <rapidjson/error/en.h>
+#include <rapidjson/filereadstream.h>
+#include <rapidjson/reader.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "tools/kestrava-sim/step_table.h"
+
+namespace kestrava::sim {
+namespace {
+
+constexpr std::size_t kBufferBytes = 256 * 1024;
+constexpr char kStepsKey[] = "steps";
+constexpr const char* kTopLevelKeys[] = {"start", "description", "controller", "settings",
+                                         kStepsKey};
+
+// A scalar as the JSON reader met it.
+struct Scalar {
+  FieldValue::Type type = FieldValue::Type::kNull;
+  bool flag = false;
+  std::int64_t integer = 0;
+  std::uint64_t unsigned_integer = 0;
+  double fraction = 0;
+  std::string_view text;
+
+  Json ToJson() const {
+    switch (type) {
+      case FieldValue::Type::kFlag: return flag;
+      case FieldValue::Type::kInteger: return integer;
+      case FieldValue::Type::kUnsigned: return unsigned_integer;
+      case FieldValue::Type::kFraction: return fraction;
+      case FieldValue::Type::kText: return std::string(text);
+      default: return nullptr;
+    }
+  }
+  void StoreIn(FieldValue& value) const {
+    if (value.type == FieldValue::Type::kCompound) value.compound = nullptr;
+    value.type = type;
+    value.flag = flag;
+    value.integer = integer;
+    value.unsigned_integer = unsigned_integer;
+    value.fraction = fraction;
+    if (type == FieldValue::Type::kText) value.text.assign(text);
+  }
+  std::string Describe() const {
+    FieldValue value;
+    value.type = type;
+    return value.Describe();
+  }
+};
+
+// Builds a JSON value from the reader's events.
+class JsonBuilder {
+ public:
+  void Begin(Json& target) {
+    target_ = &target;
+    stack_.clear();
+  }
+  bool active() const { return target_ != nullptr; }
+  // Returns true when this completed the value.
+  bool Value(Json value) {
+    if (stack_.empty()) {
+      *target_ = std::move(value);
+      target_ = nullptr;
+      return true;
+    }
+    Json& parent = *stack_.back();
+    if (parent.is_object()) {
+      parent[key_] = std::move(value);
+    } else {
+      parent.push_back(std::move(value));
+    }
+    return false;
+  }
+  void Start(bool object) {
+    Json container = object ? Json::object() : Json::array();
+    if (stack_.empty()) {
+      *target_ = std::move(container);
+      stack_.push_back(target_);
+      return;
+    }
+    Json& parent = *stack_.back();
+    if (parent.is_object()) {
+      Json& child = parent[key_] = std::move(container);
+      stack_.push_back(&child);
+    } else {
+      parent.push_back(std::move(container));
+      stack_.push_back(&parent.back());
+    }
+  }
+  // Returns true when this completed the value.
+  bool End() {
+    stack_.pop_back();
+    if (!stack_.empty()) return false;
+    target_ = nullptr;
+    return true;
+  }
+  void Key(std::string_view key) { key_.assign(key); }
+
+ private:
+  Json* target_ = nullptr;
+  std::vector<Json*> stack_;
+  std::string key_;
+};
+
+class Handler {
+ public:
+  Handler(const std::string& file, ScenarioVisitor& visitor) : file_(file), visitor_(visitor) {}
+
+  // --- The JSON reader's events ------------------------------------------------------------------
+  bool Null() { return OnScalar(Scalar{}); }
+  bool Bool(bool b) { return OnScalar(Scalar{FieldValue::Type::kFlag, b, 0, 0, 0, {}}); }
+  bool Int(int i) { return Int64(i); }
+  bool Uint(unsigned u) { return Uint64(u); }
+  bool Int64(std::int64_t i) {
+    return OnScalar(Scalar{FieldValue::Type::kInteger, false, i, 0, 0, {}});
+  }
+  bool Uint64(std::uint64_t u) {
+    return OnScalar(Scalar{FieldValue::Type::kUnsigned, false, 0, u, 0, {}});
+  }
+  bool Double(double d) {
+    if (!std::isfinite(d)) return FailAt(kNumberTooLarge);
+    return OnScalar(Scalar{FieldValue::Type::kFraction, false, 0, 0, d, {}});
+  }
+  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }  // not asked for
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    return OnScalar(Scalar{FieldValue::Type::kText, false, 0, 0, 0, {text, length}});
+  }
+  bool StartObject() { return OnStart(true); }
+  bool EndObject(rapidjson::SizeType) { return OnEnd(); }
+  bool StartArray() { return OnStart(false); }
+  bool EndArray(rapidjson::SizeType) { return OnEnd(); }
+  bool Key(const char* text, rapidjson::SizeType length, bool) {
+    return OnKey(std::string_view(text, length));
+  }
+
+  // --- After reading -----------------------------------------------------------------------------
+  std::exception_ptr failure() const { return failure_; }
+  bool stopped() const { return stopped_; }
+  bool has_steps() const { return has_steps_; }
+  // Where the reader is: "steps[3].position.lat", "settings", or "" at the top.
+  std::string Place() const {
+    if (level_ >= Level::kSteps && in_steps_) {
+      std::string place = std::string(kStepsKey) + "[" + std::to_string(step_.index) + "]";
+      if (level_ >= Level::kStep && !step_key_.empty()) place += "." + step_key_;
+      if (level_ >= Level::kBody && !body_key_.empty()) place += "." + body_key_;
+      return place;
+    }
+    return top_key_;
+  }
+
+  static constexpr char kNumberTooLarge[] = "the number is too large (beyond 1.7e308)";
+
+ private:
+  // The structure the reader is in, outermost first.
+  enum class Level { kNone, kTop, kSteps, kStep, kBody };
+  // What the next value is.
+  enum class Target { kRoot, kTopField, kSteps, kStep, kStepTime, kStepBody, kBodyField, kSkip };
+
+  bool Fail(const std::string& problem) {
+    try {
+      throw ScenarioError(file_ + ": " + problem);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+    return false;
+  }
+  bool FailAt(const std::string& problem) {
+    const std::string place = Place();
+    return Fail(place.empty() ? problem : place + ": " + problem);
+  }
+
+  bool OnScalar(const Scalar& value) {
+    if (skip_depth_ > 0) return true;
+    if (builder_.active()) {
+      if (builder_.Value(value.ToJson())) return Completed();
+      return true;
+    }
+    switch (target_) {
+      case Target::kRoot: return Fail("expected a JSON object, got " + value.Describe());
+      case Target::kTopField:
+        builder_.Begin(top_value_);
+        builder_.Value(value.ToJson());
+        return Completed();
+      case Target::kSteps: return FailAt("expected a list, got " + value.Describe());
+      case Target::kStep: return FailAt(StepNotAnObject(value.Describe()));
+      case Target::kStepTime:
+        step_.has_t = true;
+        value.StoreIn(step_.t);
+        return true;
+      case Target::kStepBody:
+        step_.body_is_object = false;
+        step_.body_type = value.Describe();
+        return true;
+      case Target::kBodyField: value.StoreIn(*field_); return true;
+      case Target::kSkip: return true;
+    }
+    return true;
+  }
+
+  bool OnStart(bool object) {
+    if (++depth_ > kMaxDepth) {
+      return FailAt("nested more than " + std::to_string(kMaxDepth) + " levels deep");
+    }
+    if (skip_depth_ > 0) {
+      ++skip_depth_;
+      return true;
+    }
+    if (builder_.active()) {
+      builder_.Start(object);
+      return true;
+    }
+    const char* type = object ? "an object" : "a list";
+    switch (target_) {
+      case Target::kRoot:
+        if (!object) return Fail(std::string("expected a JSON object, got ") + type);
+        level_ = Level::kTop;
+        return true;
+      case Target::kTopField:
+        builder_.Begin(top_value_);
+        builder_.Start(object);
+        return true;
+      case Target::kSteps:
+        if (object) return FailAt(std::string("expected a list, got ") + type);
+        if (has_steps_) return FailAt("given twice");
+        has_steps_ = true;
+        in_steps_ = true;
+        level_ = Level::kSteps;
+        target_ = Target::kStep;
+        return true;
+      case Target::kStep:
+        if (!object) return FailAt(StepNotAnObject(type));
+        level_ = Level::kStep;
+        step_.has_t = false;
+        step_.kind.clear();
+        step_.second_kind.clear();
+        step_.body_is_object = false;
+        step_.body.Clear();
+        step_key_.clear();
+        return true;
+      case Target::kStepTime:
+        step_.has_t = true;
+        if (step_.t.type != FieldValue::Type::kCompound) step_.t = FieldValue{};
+        step_.t.type = FieldValue::Type::kCompound;
+        builder_.Begin(step_.t.compound);
+        builder_.Start(object);
+        return true;
+      case Target::kStepBody:
+        step_.body_is_object = object;
+        if (object) {
+          step_.body.Clear();
+          level_ = Level::kBody;
+          body_key_.clear();
+        } else {
+          step_.body_type = type;
+          skip_depth_ = 1;
+        }
+        return true;
+      case Target::kBodyField:
+        if (field_->type != FieldValue::Type::kCompound) *field_ = FieldValue{};
+        field_->type = FieldValue::Type::kCompound;
+        builder_.Begin(field_->compound);
+        builder_.Start(object);
+        return true;
+      case Target::kSkip: skip_depth_ = 1; return true;
+    }
+    return true;
+  }
+
+  bool OnEnd() {
+    --depth_;
+    if (skip_depth_ > 0) {
+      --skip_depth_;
+      return true;
+    }
+    if (builder_.active()) {
+      if (builder_.End()) return Completed();
+      return true;
+    }
+    switch (level_) {
+      case Level::kBody: level_ = Level::kStep; return true;
+      case Level::kStep: {
+        level_ = Level::kSteps;
+        target_ = Target::kStep;
+        bool go_on = false;
+        try {
+          go_on = visitor_.Step(step_);
+        } catch (...) {
+          failure_ = std::current_exception();
+          return false;
+        }
+        ++step_.index;
+        if (!go_on) stopped_ = true;
+        return go_on;
+      }
+      case Level::kSteps:
+        level_ = Level::kTop;
+        in_steps_ = false;
+        return true;
+      default: level_ = Level::kNone; return true;
+    }
+  }
+
+  bool OnKey(std::string_view key) {
+    if (skip_depth_ > 0) return true;
+    if (builder_.active()) {
+      builder_.Key(key);
+      return true;
+    }
+    switch (level_) {
+      case Level::kTop: {
+        top_key_.assign(key);
+        bool known = false;
+        for (const char* name : kTopLevelKeys) known = known || key == name;
+        if (!known) {
+          return FailAt("unknown field (known: start, description, controller, settings, steps)");
+        }
+        target_ = key == kStepsKey ? Target::kSteps : Target::kTopField;
+        return true;
+      }
+      case Level::kStep:
+        step_key_.assign(key);
+        if (key == "t") {
+          target_ = Target::kStepTime;
+        } else if (step_.kind.empty() || key == step_.kind) {
+          step_.kind.assign(key);
+          target_ = Target::kStepBody;
+        } else {
+          if (step_.second_kind.empty()) step_.second_kind.assign(key);
+          target_ = Target::kSkip;
+        }
+        return true;
+      case Level::kBody:
+        body_key_.assign(key);
+        field_ = &step_.body.Add(key);
+        target_ = Target::kBodyField;
+        return true;
+      default: return true;
+    }
+  }
+
+  // A value built whole is complete.
+  bool Completed() {
+    if (level_ == Level::kTop && target_ == Target::kTopField) {
+      try {
+        visitor_.TopLevelField(top_key_, top_value_);
+      } catch (...) {
+        failure_ = std::current_exception();
+        return false;
+      }
+      top_value_ = nullptr;
+    }
+    return true;
+  }
+
+  static std::string StepNotAnObject(const std::string& type) {
+    return "expected an object {\"t\": ..., \"<kind>\": {...}}, got " + type;
+  }
+
+  const std::string& file_;
+  ScenarioVisitor& visitor_;
+  Level level_ = Level::kNone;
+  Target target_ = Target::kRoot;
+  int depth_ = 0;
+  int skip_depth_ = 0;
+  bool has_steps_ = false;
+  bool in_steps_ = false;
+  bool stopped_ = false;
+  std::string top_key_;
+  Json top_value_;
+  JsonBuilder builder_;
+  RawStep step_;
+  std::string step_key_;
+  std::string body_key_;
+  FieldValue* field_ = nullptr;
+  std::exception_ptr failure_;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// "line L, column C" of a byte offset of the file (counted again, on failures only).
+std::string LineAndColumn(const std::string& path, std::size_t offset) {
+  File file(std::fopen(path.c_str(), "rb"));
+  std::size_t line = 1, column = 1;
+  for (std::size_t i = 0; file && i < offset; ++i) {
+    const int c = std::fgetc(file.get());
+    if (c == EOF) break;
+    if (c == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+}  // namespace
+
+bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps) {
+  const File file(std::fopen(path.c_str(), "rb"));
+  if (!file) throw ScenarioError(path + ": cannot read the scenario file");
+  std::vector<char> buffer(kBufferBytes);
+  rapidjson::FileReadStream stream(file.get(), buffer.data(), buffer.size());
+  Handler handler(path, visitor);
+  rapidjson::Reader reader;
+  constexpr unsigned kFlags =
+      rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag;
+  const rapidjson::ParseResult result = reader.Parse<kFlags>(stream, handler);
+  has_steps = handler.has_steps();
+  if (std::ferror(file.get())) throw ScenarioError(path + ": cannot read the scenario file");
+  if (handler.failure()) std::rethrow_exception(handler.failure());
+  if (handler.stopped()) return false;
+  if (result.IsError()) {
+    if (result.Code() == rapidjson::kParseErrorNumberTooBig) {
+      const std::string place = handler.Place();
+      throw ScenarioError(path + ": " + (place.empty() ? "" : place + ": ") +
+                          Handler::kNumberTooLarge);
+    }
+    throw ScenarioError(path + ": invalid JSON: " + rapidjson::GetParseError_En(result.Code()) +
+                        " (" + LineAndColumn(path, result.Offset()) + ")");
+  }
+  return true;
+}
+
+}  // namespace kestrava::sim
