@@ -175,7 +175,11 @@ ScenarioStep StepChecker::Check(const RawStep& raw) {
     Fail(raw, "", "holds two step kinds, \"" + raw.kind + "\" and \"" + raw.second_kind + "\"");
   }
   if (raw.kind.empty()) Fail(raw, "", "has no step kind beside \"t\"");
-  const StepTable::Parser* parser = table_.Find(raw.kind);
+  if (last_parser_ == nullptr || raw.kind != last_kind_) {
+    last_parser_ = table_.Find(raw.kind);
+    last_kind_ = raw.kind;
+  }
+  const StepTable::Parser* parser = last_parser_;
   if (parser == nullptr) {
     std::string known;
     for (const std::string& kind : table_.Kinds()) known += (known.empty() ? "" : ", ") + kind;

@@ -1,12 +1,12 @@
 #include "tools/kestrava-sim/scenario_reader.h"
 
 #include <rapidjson/error/en.h>
-#include <rapidjson/filereadstream.h>
 #include <rapidjson/reader.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string_view>
@@ -17,10 +17,82 @@
 namespace kestrava::sim {
 namespace {
 
-constexpr std::size_t kBufferBytes = 256 * 1024;
+constexpr std::size_t kBufferBytes = 1024 * 1024;
+constexpr char kTimeKey[] = "t";
 constexpr char kStepsKey[] = "steps";
 constexpr const char* kTopLevelKeys[] = {"start", "description", "controller", "settings",
                                          kStepsKey};
+
+// The file read in chunks, for the JSON reader to read in place (texts are unescaped where they
+// stand, not copied). A chunk ends after a line feed, which no JSON text holds, so no text is cut
+// between chunks; a line longer than the buffer makes it grow. After the last byte comes a '\0'.
+class FileStream {
+ public:
+  using Ch = char;
+
+  FileStream(std::FILE* file, std::size_t buffer_bytes) : file_(file), buffer_(buffer_bytes + 1) {
+    Refill();
+  }
+  Ch Peek() const { return *current_; }
+  Ch Take() {
+    const Ch c = *current_;
+    if (current_ != end_ && ++current_ == end_) Refill();
+    return c;
+  }
+  std::size_t Tell() const { return consumed_ + static_cast<std::size_t>(current_ - start()); }
+  Ch* PutBegin() { return written_ = current_; }
+  void Put(Ch c) { *written_++ = c; }
+  std::size_t PutEnd(Ch* begin) { return static_cast<std::size_t>(written_ - begin); }
+  void Flush() {}
+
+ private:
+  char* start() { return buffer_.data(); }
+  const char* start() const { return buffer_.data(); }
+  void Refill() {
+    // What follows the chunk's end moves to the front.
+    const auto used = static_cast<std::size_t>(current_ - start());
+    consumed_ += used;
+    const std::size_t kept = filled_ - used;
+    std::memmove(start(), start() + used, kept);
+    filled_ = kept;
+    std::size_t cut = 0;
+    for (;;) {
+      const std::size_t room = buffer_.size() - 1 - filled_;
+      if (room == 0) {
+        buffer_.resize(buffer_.size() * 2);
+        continue;
+      }
+      if (!ended_) {
+        const std::size_t read = std::fread(start() + filled_, 1, room, file_);
+        filled_ += read;
+        ended_ = read < room;
+      }
+      const std::string_view text(start(), filled_);
+      const std::size_t line_end = text.rfind('\n');
+      if (line_end != std::string_view::npos) {
+        cut = line_end + 1;
+        break;
+      }
+      if (ended_) {
+        cut = filled_;
+        break;
+      }
+      buffer_.resize(buffer_.size() * 2);  // one line fills the buffer
+    }
+    buffer_[filled_] = '\0';
+    current_ = start();
+    end_ = start() + cut;
+  }
+
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  std::size_t filled_ = 0;  // bytes read into the buffer
+  bool ended_ = false;      // the file has no more
+  char* current_ = buffer_.data();
+  char* end_ = buffer_.data();  // the chunk's end
+  char* written_ = nullptr;
+  std::size_t consumed_ = 0;  // bytes of the file before the buffer
+};
 
 // A scalar as the JSON reader met it.
 struct Scalar {
@@ -150,8 +222,8 @@ class Handler {
   std::string Place() const {
     if (level_ >= Level::kSteps && in_steps_) {
       std::string place = std::string(kStepsKey) + "[" + std::to_string(step_.index) + "]";
-      if (level_ >= Level::kStep && !step_key_.empty()) place += "." + step_key_;
-      if (level_ >= Level::kBody && !body_key_.empty()) place += "." + body_key_;
+      if (level_ >= Level::kStep && step_key_ != nullptr) place += "." + *step_key_;
+      if (level_ >= Level::kBody && field_ != nullptr) place += "." + step_.body.key(field_index_);
       return place;
     }
     return top_key_;
@@ -240,11 +312,11 @@ class Handler {
         if (!object) return FailAt(StepNotAnObject(type));
         level_ = Level::kStep;
         step_.has_t = false;
-        step_.kind.clear();
+        has_kind_ = false;
         step_.second_kind.clear();
         step_.body_is_object = false;
         step_.body.Clear();
-        step_key_.clear();
+        step_key_ = nullptr;
         return true;
       case Target::kStepTime:
         step_.has_t = true;
@@ -258,7 +330,7 @@ class Handler {
         if (object) {
           step_.body.Clear();
           level_ = Level::kBody;
-          body_key_.clear();
+          field_ = nullptr;
         } else {
           step_.body_type = type;
           skip_depth_ = 1;
@@ -290,6 +362,7 @@ class Handler {
       case Level::kStep: {
         level_ = Level::kSteps;
         target_ = Target::kStep;
+        if (!has_kind_) step_.kind.clear();
         bool go_on = false;
         try {
           go_on = visitor_.Step(step_);
@@ -327,20 +400,24 @@ class Handler {
         return true;
       }
       case Level::kStep:
-        step_key_.assign(key);
-        if (key == "t") {
+        if (key == kTimeKey) {
+          step_key_ = &time_key_;
           target_ = Target::kStepTime;
-        } else if (step_.kind.empty() || key == step_.kind) {
-          step_.kind.assign(key);
+        } else if (!has_kind_ || key == step_.kind) {
+          if (!has_kind_ && key != step_.kind) step_.kind.assign(key);  // often the same as before
+          has_kind_ = true;
+          step_key_ = &step_.kind;
           target_ = Target::kStepBody;
         } else {
           if (step_.second_kind.empty()) step_.second_kind.assign(key);
+          other_key_.assign(key);
+          step_key_ = &other_key_;
           target_ = Target::kSkip;
         }
         return true;
       case Level::kBody:
-        body_key_.assign(key);
-        field_ = &step_.body.Add(key);
+        field_index_ = step_.body.Add(key);
+        field_ = &step_.body.value(field_index_);
         target_ = Target::kBodyField;
         return true;
       default: return true;
@@ -378,9 +455,12 @@ class Handler {
   Json top_value_;
   JsonBuilder builder_;
   RawStep step_;
-  std::string step_key_;
-  std::string body_key_;
-  FieldValue* field_ = nullptr;
+  bool has_kind_ = false;
+  const std::string time_key_ = kTimeKey;
+  std::string other_key_;
+  const std::string* step_key_ = nullptr;  // the step's field being read
+  FieldValue* field_ = nullptr;            // the body's field being read
+  std::size_t field_index_ = 0;
   std::exception_ptr failure_;
 };
 
@@ -411,8 +491,7 @@ std::string LineAndColumn(const std::string& path, std::size_t offset) {
 bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps) {
   const File file(std::fopen(path.c_str(), "rb"));
   if (!file) throw ScenarioError(path + ": cannot read the scenario file");
-  std::vector<char> buffer(kBufferBytes);
-  rapidjson::FileReadStream stream(file.get(), buffer.data(), buffer.size());
+  FileStream stream(file.get(), kBufferBytes);
   Handler handler(path, visitor);
   rapidjson::Reader reader;
   constexpr unsigned kFlags =

@@ -56,7 +56,7 @@ bool StepFeed::Hand(std::vector<ScenarioStep>& batch, bool last) {
     batch = std::move(spare_.back());
     spare_.pop_back();
   } else {
-    batch = {};
+    batch = std::vector<ScenarioStep>();
     batch.reserve(kBatchSteps);
   }
   lock.unlock();
@@ -69,7 +69,7 @@ bool StepFeed::Next(ScenarioStep& step) {
     playing_.clear();  // steps already moved out
     next_ = 0;
     std::unique_lock lock(mutex_);
-    if (spare_.size() < 2) spare_.push_back(std::exchange(playing_, {}));
+    if (spare_.size() < 2) spare_.push_back(std::exchange(playing_, std::vector<ScenarioStep>()));
     batch_playing_ = 0;
     changed_.wait(lock, [this] { return !queue_.empty() || done_; });
     if (queue_.empty()) {

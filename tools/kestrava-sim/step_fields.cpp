@@ -70,24 +70,40 @@ FieldValue FieldValue::FromJson(const Json& value) {
   return field;
 }
 
-FieldValue& FieldList::Add(std::string_view key) {
-  if (const std::size_t earlier = Find(key); earlier != npos) return fields_[earlier].value;
+namespace {
+
+// Field names are short: compared inline rather than through memcmp.
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t FieldList::Add(std::string_view key) {
+  if (const std::size_t earlier = Find(key); earlier != npos) return earlier;
   if (size_ == fields_.size()) fields_.emplace_back();
-  Field& field = fields_[size_++];
-  field.key.assign(key);
-  return field.value;
+  Field& field = fields_[size_];
+  // Steps of one kind come with the same fields: the slot often has the name already.
+  if (!SameKey(field.key, key)) field.key.assign(key);
+  return size_++;
 }
 
 std::size_t FieldList::Find(std::string_view key) const {
   for (std::size_t i = 0; i < size_; ++i) {
-    if (fields_[i].key == key) return i;
+    if (SameKey(fields_[i].key, key)) return i;
   }
   return npos;
 }
 
 FieldList FieldList::FromJson(const Json& object) {
   FieldList list;
-  for (const auto& [key, value] : object.items()) list.Add(key) = FieldValue::FromJson(value);
+  for (const auto& [key, value] : object.items()) {
+    list.value(list.Add(key)) = FieldValue::FromJson(value);
+  }
   return list;
 }
 

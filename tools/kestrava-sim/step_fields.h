@@ -46,11 +46,12 @@ class FieldList {
 
   // Forgets every field, keeping the buffers.
   void Clear() { size_ = 0; }
-  // The value of `key` to fill in: a new field, or the earlier one of the same key.
-  FieldValue& Add(std::string_view key);
+  // The index of the field of `key` to fill in: a new one, or the earlier one of the same key.
+  std::size_t Add(std::string_view key);
   std::size_t size() const { return size_; }
   const std::string& key(std::size_t i) const { return fields_[i].key; }
   const FieldValue& value(std::size_t i) const { return fields_[i].value; }
+  FieldValue& value(std::size_t i) { return fields_[i].value; }
   // The index of `key`, npos when absent.
   std::size_t Find(std::string_view key) const;
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tools/kestrava-sim/event_log.h"
+#include "tools/kestrava-sim/step_action.h"
 #include "tools/kestrava-sim/step_fields.h"
 
 namespace kestrava::sim {
@@ -32,8 +33,6 @@ class ScenarioError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-using StepAction = std::function<void(Simulation&)>;
 
 // What the steps so far have left open, checked in step order with the whole scenario: the radar
 // displays, by name, with the index of the step that opened each.
