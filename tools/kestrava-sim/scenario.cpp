@@ -177,6 +177,7 @@ ScenarioStep StepChecker::Check(const RawStep& raw) {
   if (raw.kind.empty()) Fail(raw, "", "has no step kind beside \"t\"");
   if (last_parser_ == nullptr || raw.kind != last_kind_) {
     last_parser_ = table_.Find(raw.kind);
+    last_quick_ = table_.FindQuick(raw.kind);
     last_kind_ = raw.kind;
   }
   const StepTable::Parser* parser = last_parser_;
@@ -186,9 +187,12 @@ ScenarioStep StepChecker::Check(const RawStep& raw) {
     Fail(raw, "", "unknown step kind \"" + raw.kind + "\" (known kinds: " + known + ")");
   }
   if (!raw.body_is_object) Fail(raw, raw.kind, "expected an object, got " + raw.body_type);
-  state_.step_index = raw.index;
-  StepArgs args(raw.body, StepPlace{&file_, raw.index, raw.kind}, &state_);
-  result.action = StepTable::Parse(*parser, args);
+  if (raw.body_is_object && last_quick_ != nullptr) result.action = (*last_quick_)(raw.body);
+  if (!result.action) {
+    state_.step_index = raw.index;
+    StepArgs args(raw.body, StepPlace{&file_, raw.index, raw.kind}, &state_);
+    result.action = StepTable::Parse(*parser, args);
+  }
   previous_t_ = result.t_millis;
   if (raw.kind == kUnloadKind) unloaded_at_ = raw.index;
   return result;

@@ -63,6 +63,7 @@ class StepChecker {
   const StepTable& table_;
   std::string last_kind_;  // the kind of the step before and its parser
   const StepTable::Parser* last_parser_ = nullptr;
+  const StepTable::QuickParser* last_quick_ = nullptr;
   std::optional<std::int64_t> previous_t_;
   std::optional<std::size_t> unloaded_at_;
   ScenarioState state_;

@@ -84,7 +84,6 @@ bool SameKey(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::size_t FieldList::Add(std::string_view key) {
-  if (const std::size_t earlier = Find(key); earlier != npos) return earlier;
   if (size_ == fields_.size()) fields_.emplace_back();
   Field& field = fields_[size_];
   // Steps of one kind come with the same fields: the slot often has the name already.
@@ -93,11 +92,13 @@ std::size_t FieldList::Add(std::string_view key) {
 }
 
 std::size_t FieldList::Find(std::string_view key) const {
-  for (std::size_t i = 0; i < size_; ++i) {
+  for (std::size_t i = size_; i-- > 0;) {
     if (SameKey(fields_[i].key, key)) return i;
   }
   return npos;
 }
+
+bool FieldList::Superseded(std::size_t i) const { return Find(fields_[i].key) != i; }
 
 FieldList FieldList::FromJson(const Json& object) {
   FieldList list;

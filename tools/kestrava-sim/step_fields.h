@@ -2,7 +2,8 @@
 // objects as JSON values. The scenario reader fills one list per step and reuses it for the next,
 // so once its buffers have grown, reading a step allocates nothing.
 //
-// A key given twice keeps its first place and takes the later value, as JSON readers commonly do.
+// Of a key given twice the later value counts, as JSON readers commonly do; the earlier one is
+// superseded (see Superseded).
 #pragma once
 
 #include <cstddef>
@@ -46,14 +47,16 @@ class FieldList {
 
   // Forgets every field, keeping the buffers.
   void Clear() { size_ = 0; }
-  // The index of the field of `key` to fill in: a new one, or the earlier one of the same key.
+  // The index of a new field named `key`, to fill in.
   std::size_t Add(std::string_view key);
   std::size_t size() const { return size_; }
   const std::string& key(std::size_t i) const { return fields_[i].key; }
   const FieldValue& value(std::size_t i) const { return fields_[i].value; }
   FieldValue& value(std::size_t i) { return fields_[i].value; }
-  // The index of `key`, npos when absent.
+  // The index of the (last) field named `key`, npos when absent.
   std::size_t Find(std::string_view key) const;
+  // Whether a later field has the same name as field `i`.
+  bool Superseded(std::size_t i) const;
 
   // The fields of a JSON object.
   static FieldList FromJson(const Json& object);

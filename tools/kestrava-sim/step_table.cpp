@@ -140,7 +140,7 @@ void StepArgs::RejectUnreadFields() const {
   for (std::size_t i = 0; i < body_.size(); ++i) {
     const bool read =
         i < 64 ? (read_ >> i & 1) != 0 : i - 64 < read_more_.size() && read_more_[i - 64];
-    if (!read) Fail(body_.key(i), "unknown field");
+    if (!read && !body_.Superseded(i)) Fail(body_.key(i), "unknown field");
   }
 }
 

@@ -106,12 +106,21 @@ class StepArgs {
 class StepTable {
  public:
   using Parser = std::function<StepAction(StepArgs&)>;
+  // A quicker parser for a kind played very often: returns an empty action unless the body is
+  // the common good case, for which it gives what the parser gives; otherwise the parser runs.
+  using QuickParser = std::function<StepAction(const FieldList& body)>;
 
   // Adds a kind; adding a name twice is a programming error (std::logic_error).
   void Add(const std::string& kind, Parser parser);
   bool Has(const std::string& kind) const { return parsers_.count(kind) != 0; }
   // The parser of a kind, null when unknown.
   const Parser* Find(std::string_view kind) const;
+  void AddQuick(const std::string& kind, QuickParser parser) { quick_[kind] = std::move(parser); }
+  // The quick parser of a kind, null when it has none.
+  const QuickParser* FindQuick(std::string_view kind) const {
+    const auto it = quick_.find(kind);
+    return it == quick_.end() ? nullptr : &it->second;
+  }
   // Parses one step of a known kind, then rejects fields the parser did not read.
   StepAction Parse(const std::string& kind, StepArgs& args) const;
   static StepAction Parse(const Parser& parser, StepArgs& args);
@@ -120,6 +129,7 @@ class StepTable {
 
  private:
   std::map<std::string, Parser, std::less<>> parsers_;
+  std::map<std::string, QuickParser, std::less<>> quick_;
 };
 
 // Short description of a JSON value's type for messages ("a text", "a number", ...).
