@@ -48,8 +48,8 @@ class WatchedText : public std::stringbuf {
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  std::recursive_mutex mutex_;  // the base's xsputn calls overflow
+  std::condition_variable_any changed_;
 };
 
 TEST(SlowService, TheSimulatorWaitsForAWorkerInAnExchangeUntilItEnds) {
