@@ -40,6 +40,8 @@ class Random {
   std::int64_t Between(std::int64_t low, std::int64_t high) {
     return low + static_cast<std::int64_t>(Next() % static_cast<std::uint64_t>(high - low + 1));
   }
+  // An index into `count` things.
+  std::size_t Index(std::size_t count) { return static_cast<std::size_t>(Next() % count); }
   // A number in [0, 1).
   double Fraction() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
 
@@ -120,8 +122,8 @@ class Flight {
         start_minute_(start_minute) {
     callsign_ =
         std::string(kAirlines[number % std::size(kAirlines)]) + std::to_string(100 + number);
-    type_ = kTypes[random_.Between(0, std::size(kTypes) - 1)];
-    airport_ = static_cast<std::size_t>(random_.Between(0, airports_.size() - 1));
+    type_ = kTypes[random_.Index(std::size(kTypes))];
+    airport_ = random_.Index(airports_.size());
   }
 
   // Where the flight is when the scenario starts; returns the time of its first step.
@@ -260,11 +262,11 @@ class Flight {
   void PlanLeg(std::int64_t t, bool parked_here) {
     ++legs_;
     const Airport& origin = *airports_[airport_];
-    destination_index_ = static_cast<std::size_t>(random_.Between(0, airports_.size() - 2));
+    destination_index_ = random_.Index(airports_.size() - 1);
     if (destination_index_ >= airport_) ++destination_index_;
     destination_ = airports_[destination_index_];
     origin_ = &origin;
-    departure_ = &origin.departures[random_.Between(0, origin.departures.size() - 1)];
+    departure_ = &origin.departures[random_.Index(origin.departures.size())];
     heading_ = RunwayHeading(origin.departure_runway);
     if (!parked_here) position_ = GateAt(origin);
     runway_start_ = Moved(Point{origin.lat, origin.lon}, heading_ + 180, 1.2);
