@@ -156,9 +156,10 @@ TEST_F(Simulator, AfterARunTheModuleLoadsAgainOnItsOwnServices) {
 TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
   struct Case {
     const char* name;
-    const char* text;
+    std::string text;
     const char* message;  // after "kestrava-sim: <file>: "
   };
+  const std::string deep = std::string(90000, '[') + std::string(90000, ']');
   const Case cases[] = {
       {"invalid JSON", R"({"start": "2024-06-05T14:00:00Z", "steps": [)", "invalid JSON: "},
       {"not an object", R"([1, 2])", "expected a JSON object, got a list"},
@@ -212,6 +213,25 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
       {"latitude out of range", R"({"start": "2024-06-05T14:00:00Z", "steps": [
         {"t": 0, "position": {"callsign": "A", "lat": 91, "lon": 2, "gs": 3}}]})",
        "steps[0].position.lat: must lie between -90 and 90 degrees"},
+      {"nested 90,000 levels deep",
+       R"({"start": "2024-06-05T14:00:00Z", "steps": [{"t": 0, "command": {"line": )" + deep +
+           "}}]}",
+       "steps[0].command.line: nested more than 64 levels deep"},
+      {"number beyond a double", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 1e400, "unload": {}}]})",
+       "steps[0].t: the number is too large"},
+      {"display opened twice", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
+                                  "scale_nm": 9}},
+        {"t": 1, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
+                                  "scale_nm": 9}}]})",
+       "steps[1].display_open.name: a display named 'Main' is already open (opened at steps[0])"},
+      {"display used after closing", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
+                                  "scale_nm": 9}},
+        {"t": 1, "display_close": {"display": "Main"}},
+        {"t": 2, "click": {"display": "Main", "type": 1, "button": 1}}]})",
+       "steps[2].click.display: no display named 'Main' is open"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -222,6 +242,34 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
     EXPECT_FALSE(fs::exists(folder_ / "out" / "events.jsonl"));  // nothing ran
   }
 }
+
+TEST_F(Simulator, ALongScenarioWhoseLastStepIsBadRunsNothing) {
+  std::string text = R"({"start": "2024-06-05T14:00:00Z", "steps": [)";
+  for (int i = 0; i < 100000; ++i) {
+    text += R"({"t": )" + std::to_string(i) +
+            R"(, "position": {"callsign": "LONG1", "lat": 51.5, "lon": -0.4, "gs": 0}},)";
+  }
+  const fs::path scenario =
+      Scenario(text + R"({"t": 100000, "position": {"callsign": "LONG1"}}]})");
+  EXPECT_EQ(Run({scenario.string()}), kExitBadScenario);
+  EXPECT_NE(err_.str().find(": steps[100000].position.lat: missing"), std::string::npos)
+      << err_.str();
+  EXPECT_FALSE(fs::exists(folder_ / "out" / "events.jsonl"));
+}
+
+#ifndef _WIN32
+TEST_F(Simulator, AnEventLogThatCannotBeWrittenFailsTheRun) {
+  const fs::path scenario = Scenario(R"({"start": "2024-06-05T14:00:00Z",
+    "settings": {"SERVERLOCATION": "http://127.0.0.1:9/"}, "steps": [{"t": 5, "unload": {}}]})");
+  fs::create_directories(folder_ / "out");
+  fs::create_symlink("/dev/full", folder_ / "out" / "events.jsonl");  // a full disk
+  EXPECT_EQ(Run({scenario.string()}), kExitFailed);
+  EXPECT_NE(err_.str().find("events.jsonl': No space left on device (0 of 3 events written"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_NE(out_.str().find("events.jsonl (0 lines)"), std::string::npos) << out_.str();
+}
+#endif
 
 TEST_F(Simulator, AnUnreadableScenarioIsABadScenario) {
   const std::string missing = (folder_ / "missing.json").string();
@@ -247,8 +295,9 @@ TEST_F(Simulator, BadCommandLinesShowTheUsage) {
     out_.str("");
     err_.str("");
     EXPECT_EQ(RunSimulator(line, "kestrava-sim", out_, err_), kExitBadScenario);
-    EXPECT_NE(err_.str().find("usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH]"),
-              std::string::npos)
+    EXPECT_NE(
+        err_.str().find("usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check]"),
+        std::string::npos)
         << err_.str();
   }
 }

@@ -1,4 +1,5 @@
 // kestrava-sim: the stand-in host driven by a scenario file (see simulator.h).
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -23,6 +24,13 @@ std::filesystem::path ProgramPath(const char* argv0) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return kestrava::sim::RunSimulator(args, ProgramPath(argc > 0 ? argv[0] : nullptr), std::cout,
-                                     std::cerr);
+  const int code = kestrava::sim::RunSimulator(args, ProgramPath(argc > 0 ? argv[0] : nullptr),
+                                               std::cout, std::cerr);
+  // What went to standard output must have reached it.
+  std::cout.flush();
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !std::cout) {
+    std::cerr << "kestrava-sim: cannot write to standard output\n";
+    return code == kestrava::sim::kExitDone ? kestrava::sim::kExitFailed : code;
+  }
+  return code;
 }

@@ -1,8 +1,6 @@
 #include "tools/kestrava-sim/scenario.h"
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "platform/system_time.h"
 
@@ -26,46 +24,6 @@ std::string TimeText(std::int64_t millis) {
   return seconds.dump();
 }
 
-ScenarioStep ParseStep(const Json& entry, std::size_t index, const std::string& file,
-                       const StepTable& table, std::optional<std::int64_t> previous_t) {
-  const std::string where = file + ": steps[" + std::to_string(index) + "]";
-  if (!entry.is_object()) {
-    throw ScenarioError(where + ": expected an object {\"t\": ..., \"<kind>\": {...}}, got " +
-                        DescribeJsonType(entry));
-  }
-  StepArgs step(entry, where);
-  const double t = step.Number("t");
-  if (t < 0 || t > kLongestScenarioSeconds) {
-    step.Fail("t", "must lie between 0 and 1e9 seconds, got " + entry.at("t").dump());
-  }
-  ScenarioStep result;
-  result.t_millis = std::llround(t * 1000.0);
-  if (previous_t && result.t_millis < *previous_t) {
-    step.Fail("t", "time goes backwards: " + TimeText(result.t_millis) +
-                       " is before the previous step's " + TimeText(*previous_t));
-  }
-  for (const auto& [key, value] : entry.items()) {
-    if (key == "t") continue;
-    if (!result.kind.empty()) {
-      step.Fail("", "holds two step kinds, \"" + result.kind + "\" and \"" + key + "\"");
-    }
-    result.kind = key;
-  }
-  if (result.kind.empty()) step.Fail("", "has no step kind beside \"t\"");
-  if (!table.Has(result.kind)) {
-    std::string known;
-    for (const std::string& kind : table.Kinds()) known += (known.empty() ? "" : ", ") + kind;
-    step.Fail("", "unknown step kind \"" + result.kind + "\" (known kinds: " + known + ")");
-  }
-  const Json& body = entry.at(result.kind);
-  if (!body.is_object()) {
-    step.Fail(result.kind, "expected an object, got " + DescribeJsonType(body));
-  }
-  StepArgs args(body, where + "." + result.kind);
-  result.action = table.Parse(result.kind, args);
-  return result;
-}
-
 standin::Controller ParseController(const Json& body, const std::string& file) {
   standin::Controller controller;
   StepArgs args(body, file + ": controller");
@@ -74,11 +32,6 @@ standin::Controller ParseController(const Json& body, const std::string& file) {
   if (auto facility = args.OptionalInteger("facility")) controller.facility = *facility;
   args.RejectUnreadFields();
   return controller;
-}
-
-const Json* FieldOf(const Json& object, const char* name) {
-  const auto it = object.find(name);
-  return it == object.end() ? nullptr : &*it;
 }
 
 }  // namespace
@@ -115,90 +68,154 @@ std::optional<std::int64_t> ParseUtcTime(std::string_view text) {
   return unix_millis;
 }
 
-Scenario ParseScenario(std::string_view text, const std::string& file, const StepTable& table) {
-  Json root;
-  try {
-    root = Json::parse(text);
-  } catch (const Json::parse_error& error) {
-    throw ScenarioError(file + ": invalid JSON: " + error.what());
-  }
-  if (!root.is_object()) {
-    throw ScenarioError(file + ": expected a JSON object, got " + DescribeJsonType(root));
-  }
-  Scenario scenario;
-  scenario.file = file;
-  const auto fail = [&](const std::string& field, const std::string& problem) {
-    throw ScenarioError(file + ": " + field + ": " + problem);
-  };
+namespace {
 
-  for (const auto& [key, value] : root.items()) {
-    if (key != "start" && key != "description" && key != "controller" && key != "settings" &&
-        key != "steps") {
-      fail(key, "unknown field (known: start, description, controller, settings, steps)");
-    }
-  }
+// Pass one: the top level's fields and every step, checked.
+class ScenarioCheck final : public ScenarioVisitor {
+ public:
+  ScenarioCheck(Scenario& scenario, const StepTable& table)
+      : scenario_(scenario), steps_(scenario.file, table) {}
 
-  const Json* start = FieldOf(root, "start");
-  if (start == nullptr) fail("start", "missing (a UTC time such as \"2024-06-05T14:00:00Z\")");
-  if (!start->is_string()) fail("start", "expected a text, got " + DescribeJsonType(*start));
-  const auto start_millis = ParseUtcTime(start->get<std::string>());
-  if (!start_millis) {
-    fail("start", "\"" + start->get<std::string>() +
-                      "\" is not a UTC time such as \"2024-06-05T14:00:00Z\"");
-  }
-  scenario.start_unix_millis = *start_millis;
-
-  if (const Json* description = FieldOf(root, "description");
-      description != nullptr && !description->is_string()) {
-    fail("description", "expected a text, got " + DescribeJsonType(*description));
-  }
-
-  if (const Json* controller = FieldOf(root, "controller")) {
-    if (!controller->is_object()) {
-      fail("controller", "expected an object, got " + DescribeJsonType(*controller));
-    }
-    scenario.controller = ParseController(*controller, file);
-  }
-
-  if (const Json* settings = FieldOf(root, "settings")) {
-    if (!settings->is_object())
-      fail("settings", "expected an object, got " + DescribeJsonType(*settings));
-    for (const auto& [key, value] : settings->items()) {
-      if (!value.is_string()) {
-        fail("settings." + key, "expected a text, got " + DescribeJsonType(value) +
-                                    " (settings values are texts, e.g. \"1\")");
+  void TopLevelField(const std::string& key, const Json& value) override {
+    if (key == "start") {
+      if (!value.is_string()) Fail("start", "expected a text, got " + DescribeJsonType(value));
+      const std::string text = value.get<std::string>();
+      const auto start_millis = ParseUtcTime(text);
+      if (!start_millis) {
+        std::string problem = "\"";
+        problem.append(text).append("\" is not a UTC time such as \"2024-06-05T14:00:00Z\"");
+        Fail("start", problem);
       }
-      scenario.settings.emplace_back(key, value.get<std::string>());
+      scenario_.start_unix_millis = *start_millis;
+      has_start_ = true;
+    } else if (key == "description") {
+      if (!value.is_string()) {
+        Fail("description", "expected a text, got " + DescribeJsonType(value));
+      }
+    } else if (key == "controller") {
+      if (!value.is_object()) {
+        Fail("controller", "expected an object, got " + DescribeJsonType(value));
+      }
+      scenario_.controller = ParseController(value, scenario_.file);
+    } else if (key == "settings") {
+      if (!value.is_object())
+        Fail("settings", "expected an object, got " + DescribeJsonType(value));
+      scenario_.settings.clear();
+      for (const auto& [name, text] : value.items()) {
+        if (!text.is_string()) {
+          Fail("settings." + name, "expected a text, got " + DescribeJsonType(text) +
+                                       " (settings values are texts, e.g. \"1\")");
+        }
+        scenario_.settings.emplace_back(name, text.get<std::string>());
+      }
     }
   }
 
-  const Json* steps = FieldOf(root, "steps");
-  if (steps == nullptr) fail("steps", "missing (a list of steps is required)");
-  if (!steps->is_array()) fail("steps", "expected a list, got " + DescribeJsonType(*steps));
-  std::optional<std::int64_t> previous_t;
-  std::optional<std::size_t> unloaded_at;
-  for (std::size_t i = 0; i < steps->size(); ++i) {
-    if (unloaded_at) {
-      fail("steps[" + std::to_string(i) + "]", "the plug-in is unloaded at steps[" +
-                                                   std::to_string(*unloaded_at) +
-                                                   "]; no step may follow");
-    }
-    ScenarioStep step = ParseStep((*steps)[i], i, file, table, previous_t);
-    previous_t = step.t_millis;
-    if (step.kind == kUnloadKind) unloaded_at = i;
-    scenario.steps.push_back(std::move(step));
+  bool Step(RawStep& raw) override {
+    const ScenarioStep step = steps_.Check(raw);
+    ++scenario_.step_count;
+    scenario_.end_millis = step.t_millis;
+    return true;
   }
 
+  bool has_start() const { return has_start_; }
+
+ private:
+  [[noreturn]] void Fail(const std::string& field, const std::string& problem) const {
+    throw ScenarioError(scenario_.file + ": " + field + ": " + problem);
+  }
+
+  Scenario& scenario_;
+  StepChecker steps_;
+  bool has_start_ = false;
+};
+
+// Pass two: the steps only.
+class ScenarioPlay final : public ScenarioVisitor {
+ public:
+  ScenarioPlay(const Scenario& scenario, const StepTable& table,
+               const std::function<bool(ScenarioStep&&)>& play)
+      : steps_(scenario.file, table), play_(play) {}
+  void TopLevelField(const std::string&, const Json&) override {}
+  bool Step(RawStep& raw) override { return play_(steps_.Check(raw)); }
+
+ private:
+  StepChecker steps_;
+  const std::function<bool(ScenarioStep&&)>& play_;
+};
+
+}  // namespace
+
+void StepChecker::Fail(const RawStep& raw, const std::string& field,
+                       const std::string& problem) const {
+  throw ScenarioError(file_ + ": steps[" + std::to_string(raw.index) + "]" +
+                      (field.empty() ? "" : "." + field) + ": " + problem);
+}
+
+ScenarioStep StepChecker::Check(const RawStep& raw) {
+  if (unloaded_at_) {
+    Fail(raw, "",
+         "the plug-in is unloaded at steps[" + std::to_string(*unloaded_at_) +
+             "]; no step may follow");
+  }
+  if (!raw.has_t) Fail(raw, "t", "missing (a number is required)");
+  if (!raw.t.IsNumber()) Fail(raw, "t", "expected a number, got " + raw.t.Describe());
+  const double t = raw.t.Number();
+  if (t < 0 || t > kLongestScenarioSeconds) {
+    Fail(raw, "t", "must lie between 0 and 1e9 seconds, got " + raw.t.ToJson().dump());
+  }
+  ScenarioStep result;
+  result.t_millis = std::llround(t * 1000.0);
+  if (previous_t_ && result.t_millis < *previous_t_) {
+    Fail(raw, "t",
+         "time goes backwards: " + TimeText(result.t_millis) + " is before the previous step's " +
+             TimeText(*previous_t_));
+  }
+  if (!raw.second_kind.empty()) {
+    Fail(raw, "", "holds two step kinds, \"" + raw.kind + "\" and \"" + raw.second_kind + "\"");
+  }
+  if (raw.kind.empty()) Fail(raw, "", "has no step kind beside \"t\"");
+  if (last_parser_ == nullptr || raw.kind != last_kind_) {
+    last_parser_ = table_.Find(raw.kind);
+    last_quick_ = table_.FindQuick(raw.kind);
+    last_kind_ = raw.kind;
+  }
+  const StepTable::Parser* parser = last_parser_;
+  if (parser == nullptr) {
+    std::string known;
+    for (const std::string& kind : table_.Kinds()) known += (known.empty() ? "" : ", ") + kind;
+    Fail(raw, "", "unknown step kind \"" + raw.kind + "\" (known kinds: " + known + ")");
+  }
+  if (!raw.body_is_object) Fail(raw, raw.kind, "expected an object, got " + raw.body_type);
+  if (raw.body_is_object && last_quick_ != nullptr) result.action = (*last_quick_)(raw.body);
+  if (!result.action) {
+    state_.step_index = raw.index;
+    StepArgs args(raw.body, StepPlace{&file_, raw.index, raw.kind}, &state_);
+    result.action = StepTable::Parse(*parser, args);
+  }
+  previous_t_ = result.t_millis;
+  if (raw.kind == kUnloadKind) unloaded_at_ = raw.index;
+  return result;
+}
+
+Scenario CheckScenario(const std::string& path, const StepTable& table) {
+  Scenario scenario;
+  scenario.file = path;
+  ScenarioCheck check(scenario, table);
+  bool has_steps = false;
+  ReadScenarioFile(path, check, has_steps);
+  if (!check.has_start()) {
+    throw ScenarioError(path + ": start: missing (a UTC time such as \"2024-06-05T14:00:00Z\")");
+  }
+  if (!has_steps) throw ScenarioError(path + ": steps: missing (a list of steps is required)");
   return scenario;
 }
 
-Scenario LoadScenario(const std::string& path, const StepTable& table) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ScenarioError(path + ": cannot read the scenario file");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw ScenarioError(path + ": cannot read the scenario file");
-  return ParseScenario(text.str(), path, table);
+bool ReadScenarioSteps(const Scenario& scenario, const StepTable& table,
+                       const std::function<bool(ScenarioStep&&)>& play) {
+  ScenarioPlay visitor(scenario, table, play);
+  bool has_steps = false;
+  return ReadScenarioFile(scenario.file, visitor, has_steps);
 }
 
 }  // namespace kestrava::sim

@@ -1,12 +1,15 @@
 #include "tools/kestrava-sim/simulation.h"
 
 #include <chrono>
+#include <optional>
 #include <utility>
 
 namespace kestrava::sim {
 namespace {
 
 constexpr auto kIdleWait = std::chrono::seconds(5);
+constexpr auto kSlowServiceNotice = std::chrono::seconds(1);
+constexpr auto kWaitSlice = std::chrono::milliseconds(100);
 constexpr char kUseEnvExport[] = "KestravaUseEnv";
 using UseEnvFunction = void (*)(Env*);
 
@@ -24,7 +27,8 @@ Simulation::Simulation(const Scenario& scenario, const Extensions& extensions,
       output_folder_(output_folder),
       events_path_((output_folder / "events.jsonl").string()),
       events_(events_path_),
-      env_(Env::Default(), scenario.start_unix_millis, output_folder),
+      exchanges_(Env::Default()),
+      env_(exchanges_, scenario.start_unix_millis, output_folder),
       summary_(extensions.summary_columns),
       start_unix_millis_(scenario.start_unix_millis),
       settings_(scenario.settings),
@@ -86,14 +90,37 @@ bool Simulation::Load(const std::string& module_path, std::string& error) {
   return true;
 }
 
-void Simulation::Settle() {
-  for (;;) {
-    if (!env_.WaitIdle(kIdleWait)) {
+void Simulation::WaitForWorkers() {
+  const auto begin = std::chrono::steady_clock::now();
+  bool told = false;
+  while (!env_.WaitIdle(kWaitSlice)) {
+    const auto waited = std::chrono::steady_clock::now() - begin;
+    const std::vector<ExchangeWatch::Exchange> exchanges = exchanges_.InProgress();
+    if (!exchanges.empty()) {
+      if (!told && waited >= kSlowServiceNotice) {
+        const std::string& url = exchanges.front().url;
+        diagnostics_ << "kestrava-sim: t = " << EventLog::Seconds(env_.ElapsedMillis()).dump()
+                     << ": waiting for a slow service: " << url.substr(0, url.find('?'))
+                     << " has not answered after "
+                     << std::chrono::duration_cast<std::chrono::seconds>(waited).count()
+                     << " s of real time (an exchange ends within 10 s)\n";
+        told = true;
+      }
+      continue;
+    }
+    if (waited >= kIdleWait) {
       diagnostics_ << "kestrava-sim: warning: a worker is still busy after "
                    << std::chrono::duration_cast<std::chrono::seconds>(kIdleWait).count()
                    << " s of real time at t = " << EventLog::Seconds(env_.ElapsedMillis()).dump()
                    << "; going on without it\n";
+      return;
     }
+  }
+}
+
+void Simulation::Settle() {
+  for (;;) {
+    WaitForWorkers();
     if (env_.RunPostedTasks() == 0) return;
   }
 }
@@ -104,9 +131,14 @@ void Simulation::AdvanceTo(std::int64_t unix_millis) {
   env_.SetNow(unix_millis);
 }
 
-void Simulation::Play(const std::vector<ScenarioStep>& steps) {
-  for (const ScenarioStep& step : steps) {
-    AdvanceTo(start_unix_millis_ + step.t_millis);
+void Simulation::Play(StepFeed& steps) {
+  ScenarioStep step;
+  std::optional<std::int64_t> clock;
+  while (events_.ok() && steps.Next(step)) {
+    const std::int64_t at = start_unix_millis_ + step.t_millis;
+    // At the same time as the step before, there is no sleeper to wake.
+    if (clock != at) AdvanceTo(at);
+    clock = at;
     Settle();
     // The displays whose screen objects asked for a refresh are drawn before the next step.
     world_->displays().RedrawRequested();
@@ -129,7 +161,7 @@ void Simulation::LeaveModule() {
   env_.JoinWorkers(kIdleWait);
 }
 
-void Simulation::Finish() {
+bool Simulation::Finish() {
   Settle();
   Unload();
   if (!env_.JoinWorkers(kIdleWait)) {
@@ -139,6 +171,7 @@ void Simulation::Finish() {
   Json values = Json::object();
   for (const auto& [key, entry] : world_->settings().entries()) values[key] = entry.value;
   Event("settings", Json{{"values", values}});
+  return events_.Close();
 }
 
 std::map<std::string, Simulation::WrittenFile> Simulation::written_files() {

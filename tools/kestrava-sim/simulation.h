@@ -1,9 +1,12 @@
 // One run of a scenario: the stand-in host with the module loaded on simulated services, the
 // event log and the summary.
 //
-// Before every step the simulator settles: it waits (at most 5 s of real time each time) until
-// every worker has ended or sleeps on the simulated clock, and runs every task handed over to the
-// host's thread, until nothing is left. Moving the clock to a step's time wakes the sleepers
+// Before every step the simulator settles: it waits until every worker has ended or sleeps on the
+// simulated clock, and runs every task handed over to the host's thread, until nothing is left.
+// A worker in an HTTP exchange is waited for until the exchange ends (it has its own time limit),
+// so that a slow service changes nothing but the run's length; after 1 s of real time the wait
+// is shown on the diagnostics stream. A worker busy otherwise is given up on after 5 s of real
+// time, with a warning. Moving the clock to a step's time wakes the sleepers
 // whose deadline has come, one at a time in deadline order, settling after each. Then the radar
 // displays whose screen objects asked for a refresh are redrawn.
 //
@@ -25,9 +28,11 @@
 #include "host/world.h"
 #include "platform/env.h"
 #include "tools/kestrava-sim/event_log.h"
+#include "tools/kestrava-sim/exchange_watch.h"
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/scenario.h"
 #include "tools/kestrava-sim/sim_env.h"
+#include "tools/kestrava-sim/step_feed.h"
 #include "tools/kestrava-sim/summary.h"
 
 namespace kestrava::sim {
@@ -43,17 +48,18 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   Simulation& operator=(const Simulation&) = delete;
 
   bool events_ok() const { return events_.ok(); }
+  const EventLog& events() const { return events_; }
   std::string events_path() const { return events_path_; }
 
   // Presets the scenario's settings and controller, loads the module, hands it the simulated
   // services before its entry and writes the "loaded" event. False, with `error`, when the module
   // cannot be loaded, gives no plug-in or does not take simulated services.
   bool Load(const std::string& module_path, std::string& error);
-  // Plays the steps in order, each at its time.
-  void Play(const std::vector<ScenarioStep>& steps);
-  // Settles, unloads the plug-in when still loaded, ends the workers and writes the "settings"
-  // event.
-  void Finish();
+  // Plays the steps in order, each at its time. Stops early when the event log fails.
+  void Play(StepFeed& steps);
+  // Settles, unloads the plug-in when still loaded, ends the workers, writes the "settings"
+  // event and closes the event log; returns whether the whole log was written.
+  bool Finish();
 
   // --- For steps and event sources -------------------------------------------------------------
   standin::World& world() { return *world_; }
@@ -103,6 +109,8 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
 
  private:
   void AdvanceTo(std::int64_t unix_millis);
+  // Waits until every worker is idle (see above).
+  void WaitForWorkers();
   // Between the module's exit and its closing: waits until the workers' threads have ended.
   void LeaveModule();
 
@@ -110,6 +118,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   std::filesystem::path output_folder_;
   std::string events_path_;
   EventLog events_;
+  ExchangeWatch exchanges_;
   SimEnv env_;
   Summary summary_;
   std::vector<std::unique_ptr<standin::WorldObserver>> observers_;

@@ -8,11 +8,16 @@
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/scenario.h"
 #include "tools/kestrava-sim/simulation.h"
+#include "tools/kestrava-sim/step_feed.h"
+#include "tools/kestrava-sim/traffic_generator.h"
 
 namespace kestrava::sim {
 namespace {
 
-constexpr char kUsage[] = "usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH]";
+constexpr char kUsage[] =
+    "usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check]\n"
+    "       kestrava-sim generate FILE [--aircraft N] [--hours H] [--seed S] [--airports A,B,...] "
+    "[--squawks] [--start TIME]";
 constexpr char kDefaultOutput[] = "kestrava-out";
 
 struct Options {
@@ -20,6 +25,7 @@ struct Options {
   std::string output = kDefaultOutput;
   std::optional<std::string> module;
   bool help = false;
+  bool check_only = false;
 };
 
 // Returns an error message, or "" when the arguments are good.
@@ -29,6 +35,8 @@ std::string ParseArguments(const std::vector<std::string>& args, Options& option
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--check") {
+      options.check_only = true;
     } else if (arg == "--out" || arg == "--module") {
       if (i + 1 == args.size()) return arg + " needs a value";
       (arg == "--out" ? options.output : options.module.emplace()) = args[++i];
@@ -58,13 +66,19 @@ std::string UtcText(std::int64_t unix_millis) {
   return text;
 }
 
+void DescribeScenario(const Scenario& scenario, std::ostream& out) {
+  out << "Scenario " << scenario.file << ": " << scenario.step_count << " steps, "
+      << UtcText(scenario.start_unix_millis) << " to "
+      << UtcText(scenario.start_unix_millis + scenario.end_millis) << " UTC\n";
+}
+
 void Report(const Scenario& scenario, Simulation& sim, std::ostream& out) {
-  const std::int64_t end = scenario.steps.empty() ? 0 : scenario.steps.back().t_millis;
-  out << "Scenario " << scenario.file << ": " << scenario.steps.size() << " steps, "
-      << UtcText(scenario.start_unix_millis) << " to " << UtcText(scenario.start_unix_millis + end)
-      << " UTC\n\n";
+  DescribeScenario(scenario, out);
+  out << '\n';
   sim.summary().Print(out);
-  out << "\nEvents: " << sim.events_path() << '\n';
+  const std::int64_t events = sim.events().lines_written();
+  out << "\nEvents: " << sim.events_path() << " (" << events
+      << (events == 1 ? " line)\n" : " lines)\n");
   for (const auto& [path, file] : sim.written_files()) {
     out << "File written by the plug-in: " << file.resolved_path << " (" << file.lines
         << (file.lines == 1 ? " line)\n" : " lines)\n");
@@ -75,6 +89,9 @@ void Report(const Scenario& scenario, Simulation& sim, std::ostream& out) {
 
 int RunSimulator(const std::vector<std::string>& args, const std::filesystem::path& program,
                  std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args.front() == "generate") {
+    return RunGenerate({args.begin() + 1, args.end()}, out, err);
+  }
   Options options;
   if (const std::string problem = ParseArguments(args, options); !problem.empty()) {
     err << "kestrava-sim: " << problem << '\n' << kUsage << '\n';
@@ -88,10 +105,14 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
     const Extensions extensions = BuiltInExtensions();
     Scenario scenario;
     try {
-      scenario = LoadScenario(options.scenario, extensions.steps);
+      scenario = CheckScenario(options.scenario, extensions.steps);
     } catch (const ScenarioError& error) {
       err << "kestrava-sim: " << error.what() << '\n';
       return kExitBadScenario;
+    }
+    if (options.check_only) {
+      DescribeScenario(scenario, out);
+      return kExitDone;
     }
     std::error_code ec;
     std::filesystem::create_directories(options.output, ec);
@@ -102,7 +123,8 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
     }
     Simulation sim(scenario, extensions, options.output, err);
     if (!sim.events_ok()) {
-      err << "kestrava-sim: cannot write '" << sim.events_path() << "'\n";
+      err << "kestrava-sim: cannot write '" << sim.events_path() << "': " << sim.events().error()
+          << '\n';
       return kExitFailed;
     }
     const std::string module = options.module ? *options.module : DefaultModule(program);
@@ -111,9 +133,24 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
       err << "kestrava-sim: cannot load the plug-in: " << error << '\n';
       return kExitLoadFailed;
     }
-    sim.Play(scenario.steps);
-    sim.Finish();
+    {
+      StepFeed steps(scenario, extensions.steps);
+      sim.Play(steps);
+    }
+    const bool events_written = sim.Finish();
     Report(scenario, sim, out);
+    if (!events_written) {
+      const EventLog& events = sim.events();
+      err << "kestrava-sim: cannot write '" << sim.events_path() << "': " << events.error() << " ("
+          << events.lines_written() << " of " << events.lines_given()
+          << " events written; the run stopped there)\n";
+      return kExitFailed;
+    }
+    out.flush();
+    if (!out) {
+      err << "kestrava-sim: cannot write the summary\n";
+      return kExitFailed;
+    }
     return kExitDone;
   } catch (const std::exception& error) {
     err << "kestrava-sim: " << error.what() << '\n';

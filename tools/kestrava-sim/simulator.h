@@ -1,10 +1,12 @@
 // kestrava-sim: plays a scenario against the plug-in module and reports what it did.
 //
-//   kestrava-sim SCENARIO.json [--out DIR] [--module PATH]
+//   kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check]
+//   kestrava-sim generate FILE [options]     (see traffic_generator.h)
 //
 // Writes DIR/events.jsonl (default DIR "kestrava-out", created when missing) and prints a summary
 // table on `out`. Relative file paths the plug-in uses (the statistics log's) are taken inside
-// DIR. The module defaults to the one built beside the program.
+// DIR. The module defaults to the one built beside the program. With --check the scenario is only
+// read and checked.
 //
 // Exit codes: 0 done; 1 the output could not be written or the run failed; 2 a bad command line
 // or a bad scenario (the message names the file, the step's index and the field); 3 the plug-in

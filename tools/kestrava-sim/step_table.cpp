@@ -20,67 +20,96 @@ std::string DescribeJsonType(const Json& value) {
   }
 }
 
-StepArgs::StepArgs(const Json& body, std::string where) : body_(body), where_(std::move(where)) {}
+StepArgs::StepArgs(const Json& body, std::string where)
+    : owned_(FieldList::FromJson(body)), body_(owned_), where_(std::move(where)) {}
+
+StepArgs::StepArgs(const FieldList& body, const StepPlace& place, ScenarioState* state)
+    : body_(body), place_(place), state_(state) {}
+
+const std::string& StepArgs::where() const {
+  if (where_.empty() && place_.file != nullptr) {
+    where_ =
+        *place_.file + ": steps[" + std::to_string(place_.index) + "]." + std::string(place_.kind);
+  }
+  return where_;
+}
 
 void StepArgs::Fail(const std::string& field, const std::string& problem) const {
-  throw ScenarioError(where_ + (field.empty() ? "" : "." + field) + ": " + problem);
+  throw ScenarioError(where() + (field.empty() ? "" : "." + field) + ": " + problem);
 }
 
-const Json* StepArgs::Find(const std::string& field) {
-  read_.insert(field);
-  const auto it = body_.find(field);
-  return it == body_.end() ? nullptr : &*it;
+void StepArgs::FailType(const std::string& field, const char* expected,
+                        const FieldValue& value) const {
+  Fail(field, std::string("expected ") + expected + ", got " + value.Describe());
 }
 
-const Json* StepArgs::Raw(const std::string& field) { return Find(field); }
+const FieldValue* StepArgs::Find(const std::string& field) {
+  const std::size_t i = body_.Find(field);
+  if (i == FieldList::npos) return nullptr;
+  if (i < 64) {
+    read_ |= std::uint64_t{1} << i;
+  } else {
+    if (read_more_.size() <= i - 64) read_more_.resize(i - 63);
+    read_more_[i - 64] = true;
+  }
+  return &body_.value(i);
+}
+
+const Json* StepArgs::Raw(const std::string& field) {
+  const FieldValue* value = Find(field);
+  if (value == nullptr) return nullptr;
+  if (value->type == FieldValue::Type::kCompound) return &value->compound;
+  return &raw_.emplace_back(value->ToJson());
+}
 
 std::optional<std::string> StepArgs::OptionalText(const std::string& field) {
-  const Json* value = Find(field);
+  const FieldValue* value = Find(field);
   if (value == nullptr) return std::nullopt;
-  if (!value->is_string()) Fail(field, "expected a text, got " + DescribeJsonType(*value));
-  return value->get<std::string>();
+  if (value->type != FieldValue::Type::kText) FailType(field, "a text", *value);
+  return value->text;
 }
 
 std::optional<double> StepArgs::OptionalNumber(const std::string& field) {
-  const Json* value = Find(field);
+  const FieldValue* value = Find(field);
   if (value == nullptr) return std::nullopt;
-  if (!value->is_number()) Fail(field, "expected a number, got " + DescribeJsonType(*value));
-  return value->get<double>();
+  if (!value->IsNumber()) FailType(field, "a number", *value);
+  return value->Number();
 }
 
 std::optional<int> StepArgs::OptionalInteger(const std::string& field) {
-  const Json* value = Find(field);
+  const FieldValue* value = Find(field);
   if (value == nullptr) return std::nullopt;
-  if (!value->is_number_integer()) {
-    Fail(field, "expected a whole number, got " + DescribeJsonType(*value));
-  }
-  if (value->is_number_unsigned()) {
-    if (value->get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
-      Fail(field, "the number " + value->dump() + " is too large");
+  if (!value->IsWholeNumber()) FailType(field, "a whole number", *value);
+  if (value->type == FieldValue::Type::kUnsigned) {
+    if (value->unsigned_integer > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
+      Fail(field, "the number " + std::to_string(value->unsigned_integer) + " is too large");
     }
-    return static_cast<int>(value->get<std::uint64_t>());
+    return static_cast<int>(value->unsigned_integer);
   }
-  const auto number = value->get<std::int64_t>();
-  if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
-    Fail(field, "the number " + value->dump() + " is out of range");
+  if (value->integer < std::numeric_limits<int>::min() ||
+      value->integer > std::numeric_limits<int>::max()) {
+    Fail(field, "the number " + std::to_string(value->integer) + " is out of range");
   }
-  return static_cast<int>(number);
+  return static_cast<int>(value->integer);
 }
 
 std::optional<bool> StepArgs::OptionalFlag(const std::string& field) {
-  const Json* value = Find(field);
+  const FieldValue* value = Find(field);
   if (value == nullptr) return std::nullopt;
-  if (!value->is_boolean()) Fail(field, "expected true or false, got " + DescribeJsonType(*value));
-  return value->get<bool>();
+  if (value->type != FieldValue::Type::kFlag) FailType(field, "true or false", *value);
+  return value->flag;
 }
 
 std::optional<std::vector<std::string>> StepArgs::OptionalTextList(const std::string& field) {
-  const Json* value = Find(field);
+  const FieldValue* value = Find(field);
   if (value == nullptr) return std::nullopt;
-  if (!value->is_array()) Fail(field, "expected a list of texts, got " + DescribeJsonType(*value));
+  if (value->type != FieldValue::Type::kCompound || !value->compound.is_array()) {
+    FailType(field, "a list of texts", *value);
+  }
   std::vector<std::string> texts;
-  for (std::size_t i = 0; i < value->size(); ++i) {
-    const Json& item = (*value)[i];
+  const Json& list = value->compound;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const Json& item = list[i];
     if (!item.is_string()) {
       Fail(field + "[" + std::to_string(i) + "]", "expected a text, got " + DescribeJsonType(item));
     }
@@ -92,7 +121,7 @@ std::optional<std::vector<std::string>> StepArgs::OptionalTextList(const std::st
 std::string StepArgs::Text(const std::string& field) {
   auto value = OptionalText(field);
   if (!value) Fail(field, "missing (a text is required)");
-  return *value;
+  return std::move(*value);
 }
 
 double StepArgs::Number(const std::string& field) {
@@ -108,9 +137,31 @@ int StepArgs::Integer(const std::string& field) {
 }
 
 void StepArgs::RejectUnreadFields() const {
-  for (const auto& [key, value] : body_.items()) {
-    if (read_.count(key) == 0) Fail(key, "unknown field");
+  for (std::size_t i = 0; i < body_.size(); ++i) {
+    const bool read =
+        i < 64 ? (read_ >> i & 1) != 0 : i - 64 < read_more_.size() && read_more_[i - 64];
+    if (!read && !body_.Superseded(i)) Fail(body_.key(i), "unknown field");
   }
+}
+
+void StepArgs::OpenDisplay(const std::string& field, const std::string& name) {
+  if (state_ == nullptr) return;
+  const auto [it, added] = state_->displays().emplace(name, state_->step_index);
+  if (!added) {
+    Fail(field, "a display named '" + name + "' is already open (opened at steps[" +
+                    std::to_string(it->second) + "])");
+  }
+}
+
+void StepArgs::UseDisplay(const std::string& field, const std::string& name) {
+  if (state_ != nullptr && state_->displays().count(name) == 0) {
+    Fail(field, "no display named '" + name + "' is open");
+  }
+}
+
+void StepArgs::CloseDisplay(const std::string& field, const std::string& name) {
+  UseDisplay(field, name);
+  if (state_ != nullptr) state_->displays().erase(name);
 }
 
 void StepTable::Add(const std::string& kind, Parser parser) {
@@ -119,8 +170,17 @@ void StepTable::Add(const std::string& kind, Parser parser) {
   }
 }
 
+const StepTable::Parser* StepTable::Find(std::string_view kind) const {
+  const auto it = parsers_.find(kind);
+  return it == parsers_.end() ? nullptr : &it->second;
+}
+
 StepAction StepTable::Parse(const std::string& kind, StepArgs& args) const {
-  StepAction action = parsers_.at(kind)(args);
+  return Parse(parsers_.at(kind), args);
+}
+
+StepAction StepTable::Parse(const Parser& parser, StepArgs& args) {
+  StepAction action = parser(args);
   args.RejectUnreadFields();
   return action;
 }

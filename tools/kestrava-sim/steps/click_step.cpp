@@ -1,6 +1,6 @@
 // "click": {"display", "type", "button"} is a click with the mouse button (1 left, 2 middle,
 // 3 right) on the screen object of that type drawn last on the display. Where no such object was
-// drawn, the click meets nothing, as on the host.
+// drawn, the click meets nothing, as on the host. The display must be open.
 #include <string>
 
 #include "tools/kestrava-sim/extensions.h"
@@ -16,11 +16,8 @@ void RegisterClickStep(Extensions& extensions) {
     if (button < EuroScopePlugIn::BUTTON_LEFT || button > EuroScopePlugIn::BUTTON_RIGHT) {
       args.Fail("button", "must be 1 (left), 2 (middle) or 3 (right)");
     }
-    const std::string where = args.where();
-    return [display, type, button, where](Simulation& sim) {
-      if (sim.world().displays().Find(display) == nullptr) {
-        throw ScenarioError(where + ": no display named '" + display + "' is open");
-      }
+    args.UseDisplay("display", display);
+    return [display, type, button](Simulation& sim) {
       sim.world().displays().Click(display, type, button);
     };
   });

@@ -1,5 +1,5 @@
 // "display_close": {"display"} has the display's screen object save its settings (see the
-// "display_settings_saved" events), then closes the display.
+// "display_settings_saved" events), then closes the display, which must be open.
 #include <string>
 
 #include "tools/kestrava-sim/extensions.h"
@@ -10,11 +10,9 @@ namespace kestrava::sim {
 void RegisterDisplayCloseStep(Extensions& extensions) {
   extensions.steps.Add("display_close", [](StepArgs& args) -> StepAction {
     const std::string display = args.Text("display");
-    const std::string where = args.where();
-    return [display, where](Simulation& sim) {
-      if (!sim.world().displays().SaveSettings(display)) {
-        throw ScenarioError(where + ": no display named '" + display + "' is open");
-      }
+    args.CloseDisplay("display", display);
+    return [display](Simulation& sim) {
+      sim.world().displays().SaveSettings(display);
       sim.world().displays().Close(display);
     };
   });

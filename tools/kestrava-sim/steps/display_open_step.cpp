@@ -3,7 +3,7 @@
 // the centre. Its settings file, "<name>.asr" in the output folder (made afresh; characters other
 // than letters, digits, '.', '-' and '_' become '_'), holds the texts of "settings" (optional)
 // before the plug-in's screen object reads it. The host redraws a display before the next step
-// whenever the plug-in has asked for a refresh.
+// whenever the plug-in has asked for a refresh. A display of the same name must not be open.
 #include <filesystem>
 #include <map>
 #include <string>
@@ -66,6 +66,7 @@ void RegisterDisplayOpenStep(Extensions& extensions) {
     standin::DisplayOptions options;
     options.name = args.Text("name");
     if (options.name.empty()) args.Fail("name", "must not be empty");
+    args.OpenDisplay("name", options.name);
     options.width = args.Integer("width");
     options.height = args.Integer("height");
     for (const auto& [field, value] :

@@ -1,6 +1,7 @@
 // "drag": {"display", "type", "x", "y", "released"} drags the movable screen object of that type
 // drawn last on the display to the pixel (x, y); "released" (default true) tells whether the
-// mouse button is let go there. Where no such movable object was drawn, nothing moves.
+// mouse button is let go there. Where no such movable object was drawn, nothing moves. The
+// display must be open.
 #include <string>
 
 #include "tools/kestrava-sim/extensions.h"
@@ -15,11 +16,8 @@ void RegisterDragStep(Extensions& extensions) {
     const int x = args.Integer("x");
     const int y = args.Integer("y");
     const bool released = args.OptionalFlag("released").value_or(true);
-    const std::string where = args.where();
-    return [display, type, x, y, released, where](Simulation& sim) {
-      if (sim.world().displays().Find(display) == nullptr) {
-        throw ScenarioError(where + ": no display named '" + display + "' is open");
-      }
+    args.UseDisplay("display", display);
+    return [display, type, x, y, released](Simulation& sim) {
       sim.world().displays().Drag(display, type, x, y, released);
     };
   });
