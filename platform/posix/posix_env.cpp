@@ -10,8 +10,8 @@
 
 #include "host/desktop.h"
 #include "platform/env.h"
-#include "platform/headless/headless_dialog.h"
 #include "platform/file_append.h"
+#include "platform/headless/headless_dialog.h"
 #include "platform/interruptible_sleep.h"
 #include "platform/posix/alarm_player.h"
 #include "platform/posix/cairo_drawing.h"
