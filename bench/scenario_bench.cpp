@@ -1,6 +1,7 @@
 // Generated traffic end to end: the simulator (the release build's kestrava-sim beside this
 // program) reads and plays a scenario as a child process; wall time, steps per second and the
-// child's peak memory (getrusage's maximum resident set). "Check" only reads and checks the file.
+// child's peak memory (getrusage's maximum resident set); steps per second of the child's CPU time
+// too, for a loaded machine. "Check" only reads and checks the file.
 // The scenarios come from scripts/bench-scenarios, in the folder named by
 // KESTRAVA_BENCH_SCENARIOS: traffic-1h.json and traffic-24h.json (2,000 aircraft reporting every
 // 5 s). Targets: the 24-hour one plays with at most 200 MB, the one-hour one within 10 % of that,
@@ -28,6 +29,7 @@ namespace fs = std::filesystem;
 struct ChildRun {
   bool ok = false;
   double seconds = 0;
+  double cpu_seconds = 0;  // the child's, user and system
   double peak_mb = 0;
   double steps = 0;
 };
@@ -54,6 +56,10 @@ ChildRun RunSimulator(const std::vector<std::string>& args, const fs::path& out_
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return run;
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  const auto seconds_of = [](const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+  };
+  run.cpu_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
   run.peak_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   // "Scenario <file>: <n> steps, ..." heads the report.
@@ -89,6 +95,7 @@ void BM_Scenario(benchmark::State& state, const char* name, bool check_only) {
   fs::remove(out.string() + ".txt");
   state.counters["steps"] = run.steps;
   state.counters["steps_per_s"] = run.seconds > 0 ? run.steps / run.seconds : 0;
+  state.counters["steps_per_cpu_s"] = run.cpu_seconds > 0 ? run.steps / run.cpu_seconds : 0;
   state.counters["peak_MB"] = run.peak_mb;
 }
 

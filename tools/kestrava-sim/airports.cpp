@@ -69,6 +69,17 @@ const std::vector<Airport>& KnownAirports() {
   return airports;
 }
 
+const std::vector<const Airport*>& DefaultAirports() {
+  static const std::vector<const Airport*> airports = [] {
+    std::vector<const Airport*> cluster;
+    for (const char* icao : {"EGLL", "EGKK", "EGSS", "EHAM", "LFPG", "EBBR"}) {
+      cluster.push_back(FindAirport(icao));
+    }
+    return cluster;
+  }();
+  return airports;
+}
+
 const Airport* FindAirport(const std::string& icao) {
   for (const Airport& airport : KnownAirports()) {
     if (icao == airport.icao) return &airport;

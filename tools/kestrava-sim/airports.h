@@ -25,6 +25,10 @@ struct Airport {
 
 // Every known airport, in a fixed order.
 const std::vector<Airport>& KnownAirports();
+// The airports generated traffic flies between unless others are named: a close cluster
+// (legs under about 220 nm), so an aircraft is connected for under an hour per leg and the
+// traffic settles within its first hour. The others of KnownAirports() are farther out.
+const std::vector<const Airport*>& DefaultAirports();
 // The airport of that code, null when unknown.
 const Airport* FindAirport(const std::string& icao);
 // The runway's magnetic heading in degrees, from its number ("27R" gives 270).

@@ -15,14 +15,17 @@ class Simulation;
 class StepAction {
  public:
   static constexpr std::size_t kInlineBytes = 80;
+  // Enough for texts, numbers and pointers; not more, as 32-bit Windows threads do not keep their
+  // stacks aligned for over-aligned objects.
+  static constexpr std::size_t kInlineAlignment = alignof(double) > alignof(void*) ? alignof(double)
+                                                                                   : alignof(void*);
 
   StepAction() = default;
   template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, StepAction> &&
                                               std::is_invocable_v<std::decay_t<F>&, Simulation&>>>
   StepAction(F&& callable) {  // NOLINT: converts like std::function
     using Callable = std::decay_t<F>;
-    if constexpr (sizeof(Callable) <= kInlineBytes &&
-                  alignof(Callable) <= alignof(std::max_align_t) &&
+    if constexpr (sizeof(Callable) <= kInlineBytes && alignof(Callable) <= kInlineAlignment &&
                   std::is_nothrow_move_constructible_v<Callable>) {
       ::new (static_cast<void*>(storage_)) Callable(std::forward<F>(callable));
       ops_ = &kInlineOps<Callable>;
@@ -72,7 +75,7 @@ class StepAction {
     if (ops_ != nullptr) std::exchange(ops_, nullptr)->destroy(storage_);
   }
 
-  alignas(std::max_align_t) unsigned char storage_[kInlineBytes];
+  alignas(kInlineAlignment) unsigned char storage_[kInlineBytes];
   const Ops* ops_ = nullptr;
 };
 

@@ -389,9 +389,7 @@ std::string CheckTrafficOptions(const TrafficOptions& options) {
 TrafficSummary WriteTraffic(const TrafficOptions& options, std::ostream& out) {
   std::vector<const Airport*> airports;
   for (const std::string& icao : options.airports) airports.push_back(FindAirport(icao));
-  if (airports.empty()) {
-    for (const Airport& airport : KnownAirports()) airports.push_back(&airport);
-  }
+  if (airports.empty()) airports = DefaultAirports();
   const std::int64_t start_minute = *ParseUtcTime(options.start) / 60000 % (24 * 60);
   const auto end = static_cast<std::int64_t>(std::llround(options.hours * 3600));
 

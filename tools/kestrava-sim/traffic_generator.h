@@ -23,7 +23,7 @@ struct TrafficOptions {
   int aircraft = 100;
   double hours = 1;
   std::uint64_t seed = 1;
-  std::vector<std::string> airports;  // ICAO codes of KnownAirports(); empty: all of them
+  std::vector<std::string> airports;  // ICAO codes of KnownAirports(); empty: DefaultAirports()
   bool squawks = false;  // the airports on the squawk list, so departures ask for codes
   std::string start = "2024-06-05T06:00:00Z";
 };
