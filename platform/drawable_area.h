@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -32,6 +33,27 @@ inline std::optional<Rect> ClipToDrawable(std::int64_t left, std::int64_t top, s
   if (right <= left || bottom <= top) return std::nullopt;
   return Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
               static_cast<int>(bottom)};
+}
+
+// One of the four one-pixel edges of the frame Draw3dRect paints: a rectangle between two corners
+// given in either order, in the top-left colour or the bottom-right one.
+struct FrameEdge {
+  std::int64_t x1, y1, x2, y2;
+  bool top_left;
+};
+
+// The edges of the frame of (x, y, cx, cy), computed in 64 bits: a frame may reach past the end
+// of the 32-bit range. Top and left edges end one pixel short of the far corners, which the
+// bottom and right edges paint.
+constexpr std::array<FrameEdge, 4> FrameEdges(int x, int y, int cx, int cy) {
+  const std::int64_t left = x;
+  const std::int64_t top = y;
+  const std::int64_t right = left + cx;
+  const std::int64_t bottom = top + cy;
+  return {{{left, top, right - 1, top + 1, true},
+           {left, top, left + 1, bottom - 1, true},
+           {right, top, right - 1, bottom, false},
+           {left, bottom, right, bottom - 1, false}}};
 }
 
 // Cuts the segment from (x1, y1) to (x2, y2) to the drawable area; false when none of it lies

@@ -166,15 +166,9 @@ class CairoDeviceContext final : public DeviceContextWrapper {
   }
 
   void Draw3dRect(int x, int y, int cx, int cy, ColorRef top_left, ColorRef bottom_right) override {
-    // Edges in 64 bits: a frame may reach past the end of the 32-bit range.
-    const std::int64_t left = x;
-    const std::int64_t top = y;
-    const std::int64_t right = left + cx;
-    const std::int64_t bottom = top + cy;
-    FillSolid(left, top, right - 1, top + 1, top_left);
-    FillSolid(left, top, left + 1, bottom - 1, top_left);
-    FillSolid(right, top, right - 1, bottom, bottom_right);
-    FillSolid(left, bottom, right, bottom - 1, bottom_right);
+    for (const FrameEdge& edge : FrameEdges(x, y, cx, cy)) {
+      FillSolid(edge.x1, edge.y1, edge.x2, edge.y2, edge.top_left ? top_left : bottom_right);
+    }
   }
 
   void FillRect(const Rect& rect, GdiObject brush) override {
