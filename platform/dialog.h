@@ -77,8 +77,8 @@ class DialogControls {
   // --- Any control ---
   virtual bool HasControl(int id) = 0;
   virtual std::string GetWindowText(int id) = 0;
-  // Edits: replaces the text without the typing filters and the length limit, as WM_SETTEXT
-  // does (an edit then reports TextChanged, as Windows' edits do).
+  // Edits: replaces the text as WM_SETTEXT does: no digits-only check and no length limit, but
+  // an upper-case edit still upper-cases it; the edit then reports TextChanged.
   virtual void SetWindowText(int id, const std::string& text) = 0;
   virtual std::uint32_t GetStyle(int id) = 0;
   virtual bool IsEnabled(int id) = 0;
@@ -199,7 +199,8 @@ class DialogUser {
   virtual bool Type(int id, const std::string& text) = 0;
   // Types into whichever control has the focus (Enter in an edit: the default button).
   virtual bool Keys(const std::string& text) = 0;
-  // Replaces the edit's text without the typing filters.
+  // Replaces the edit's whole text as a paste does: the upper-casing and the length limit apply,
+  // the digits-only check does not.
   virtual bool Paste(int id, const std::string& text) = 0;
   virtual bool Check(int id, bool ticked) = 0;
   // Selects drop-down entry `index` (-1: none) as the user would, with its notification.
