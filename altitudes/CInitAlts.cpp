@@ -62,8 +62,7 @@ void CInitAlts::OnCommand(const ControlNotice& notice) {
     }
   } else if (notice.id == IDC_ALT_LIST && notice.event == ControlEvent::DoubleClicked) {
     OnRowDoubleClicked();
-  } else if (notice.id == IDC_ALT_LIST && notice.event == ControlEvent::ItemChanged &&
-             !rebuilding_ && ((notice.old_state ^ notice.new_state) & kLvisStateImageMask) != 0) {
+  } else if (notice.id == IDC_ALT_LIST && IsTickChange(notice) && !rebuilding_) {
     OnRowChanged();
   }
 }

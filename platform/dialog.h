@@ -146,6 +146,17 @@ struct ControlNotice {
   std::uint32_t new_state = 0;
 };
 
+// A list-view row's state says it is ticked.
+constexpr bool IsTicked(std::uint32_t row_state) {
+  return (row_state & kLvisStateImageMask) == kLvisChecked;
+}
+
+// The notice reports a list-view row ticked or unticked (not only selected or focused).
+constexpr bool IsTickChange(const ControlNotice& notice) {
+  return notice.event == ControlEvent::ItemChanged &&
+         ((notice.old_state ^ notice.new_state) & kLvisStateImageMask) != 0;
+}
+
 // One owner-drawn control to draw, on the backend's drawing service (Env::DrawingService).
 struct DrawItemInfo {
   int id = 0;

@@ -48,8 +48,7 @@ void SqkIcaos::OnCommand(const ControlNotice& notice) {
       case IDC_SQK_REMOVE_ALL: OnRemoveAll(); break;
       default: break;
     }
-  } else if (notice.event == ControlEvent::ItemChanged && notice.id == IDC_SQK_LIST &&
-             !rebuilding_ && ((notice.old_state ^ notice.new_state) & kLvisStateImageMask) != 0) {
+  } else if (IsTickChange(notice) && notice.id == IDC_SQK_LIST && !rebuilding_) {
     OnRowChanged();
   }
 }

@@ -419,7 +419,7 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
 
   bool GetCheckState(int id, int row) override {
     const ListRow* item = Row(id, row);
-    return item != nullptr && (item->state & kLvisStateImageMask) == kLvisChecked;
+    return item != nullptr && IsTicked(item->state);
   }
 
   void SetCheckState(int id, int row, bool ticked) override {
@@ -620,7 +620,7 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
             ControlState::Row shown;
             shown.texts = row.texts;
             shown.texts.resize(std::max(row.texts.size(), control.columns.size()));
-            shown.checked = (row.state & kLvisStateImageMask) == kLvisChecked;
+            shown.checked = IsTicked(row.state);
             shown.selected = (row.state & kLvisSelected) != 0;
             state.rows.push_back(std::move(shown));
           }
@@ -911,9 +911,8 @@ class HeadlessDialog final : public DialogControls, public DialogUser {
           item.check_boxes = (control.list_ex_style & kLvsExCheckBoxes) != 0;
           item.columns = control.columns;
           for (const ListRow& row : control.rows) {
-            item.rows.push_back(DialogLook::Row{row.texts,
-                                                (row.state & kLvisStateImageMask) == kLvisChecked,
-                                                (row.state & kLvisSelected) != 0});
+            item.rows.push_back(
+                DialogLook::Row{row.texts, IsTicked(row.state), (row.state & kLvisSelected) != 0});
           }
           break;
         case Kind::UpDown: item.kind = DialogLook::Kind::UpDown; break;
