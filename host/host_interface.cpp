@@ -151,23 +151,6 @@ CPlugIn::~CPlugIn() {
   if (m_pBinding != nullptr) BindingOf(m_pBinding)->world->DetachBinding(this);
 }
 
-void CPlugIn::OnControllerPositionUpdate(CController) {}
-void CPlugIn::OnControllerDisconnect(CController) {}
-void CPlugIn::OnAircraftPositionUpdate(CAircraft) {}
-void CPlugIn::OnAircraftDisconnect(CAircraft) {}
-void CPlugIn::OnAircraftFlightPlanUpdate(CAircraft) {}
-void CPlugIn::OnAircraftControllerAssignedDataUpdate(CAircraft, int) {}
-void CPlugIn::OnAircraftFlightStripPushed(CAircraft, const char*, const char*) {}
-CRadarScreen* CPlugIn::OnRadarScreenCreated(const char*, bool, bool, bool, bool) { return nullptr; }
-bool CPlugIn::OnCompileCommand(const char*) { return false; }
-void CPlugIn::OnCompileFrequencyChat(const char*, double, const char*) {}
-void CPlugIn::OnCompilePrivateChat(const char*, const char*, const char*) {}
-void CPlugIn::OnGetTagItem(CAircraft, int, int, char*, int*, ColorRef*, double*) {}
-void CPlugIn::OnRefresAcListContent(CAircraft) {}
-void CPlugIn::OnNewMetarReceived(const char*, const char*) {}
-void CPlugIn::OnFunctionCall(int, const char*, ScreenPoint, ScreenRect) {}
-void CPlugIn::OnAirportRunwayActivityChanged() {}
-
 const char* CPlugIn::GetDataFromSettings(const char* key) {
   if (m_pBinding == nullptr || key == nullptr) return nullptr;
   return BindingOf(m_pBinding)->world->settings().Get(key);

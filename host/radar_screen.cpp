@@ -13,24 +13,6 @@ standin::Display* DisplayOf(void* binding) { return static_cast<standin::Display
 
 CRadarScreen::CRadarScreen() = default;
 
-void CRadarScreen::OnAsrContentLoaded(bool) {}
-void CRadarScreen::OnAsrContentToBeSaved() {}
-void CRadarScreen::OnRefresh(DeviceContext, int) {}
-void CRadarScreen::OnAsrContentToBeClosed() {}
-void CRadarScreen::OnControllerPositionUpdate(CController) {}
-void CRadarScreen::OnControllerDisconnect(CController) {}
-void CRadarScreen::OnAircraftPositionUpdate(CAircraft) {}
-void CRadarScreen::OnAircraftDisconnect(CAircraft) {}
-void CRadarScreen::OnAircraftFlightPlanUpdate(CAircraft) {}
-void CRadarScreen::OnAircraftControllerAssignedDataUpdate(CAircraft, int) {}
-void CRadarScreen::OnAircraftFlightStripPushed(CAircraft, const char*, const char*) {}
-bool CRadarScreen::OnCompileCommand(const char*) { return false; }
-void CRadarScreen::OnOverScreenObject(int, const char*, ScreenPoint, ScreenRect) {}
-void CRadarScreen::OnClickScreenObject(int, const char*, ScreenPoint, ScreenRect, int) {}
-void CRadarScreen::OnDoubleClickScreenObject(int, const char*, ScreenPoint, ScreenRect, int) {}
-void CRadarScreen::OnMoveScreenObject(int, const char*, ScreenPoint, ScreenRect, bool) {}
-void CRadarScreen::OnFunctionCall(int, const char*, ScreenPoint, ScreenRect) {}
-
 const char* CRadarScreen::GetDataFromAsr(const char* key) {
   if (m_pBinding == nullptr || key == nullptr) return nullptr;
   return DisplayOf(m_pBinding)->settings().Get(key);

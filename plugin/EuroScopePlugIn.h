@@ -15,7 +15,9 @@
 
 #include <cstdint>
 
-#if defined(_WIN32)
+#if defined(KESTRAVA_CLIENT_MODULE)
+#define ESPI_API  // implemented inside the module for the real client, on the client's objects
+#elif defined(_WIN32)
 #if defined(ESPI_BUILDING_HOST)
 #define ESPI_API __declspec(dllexport)
 #else

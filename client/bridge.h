@@ -1,0 +1,196 @@
+// The plain-C boundary between the module's two halves: the client-facing half (compiled in the
+// client's ABI, no standard library) and the logic (compiled by the module's main compiler, with
+// its runtime). Both compilers include this header.
+//
+// Rules at this boundary:
+// - Only plain types cross: ints, bools, doubles, pointers, zero-terminated texts and the small
+//   structs below. No exception crosses: every function here returns normally.
+// - Nothing allocated on one side is freed on the other: each side creates and deletes its own
+//   objects, asking the other to do the same for its own.
+// - The client's handles cross as the pointers they hold. They are valid only during the client
+//   call that produced them (or, for selections, as long as that call).
+// - Everything runs on the client's user-interface thread.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// An aircraft: a flight plan and its correlated radar target, either of which may be null.
+struct KestravaAircraftRef {
+  void* flight_plan;
+  void* radar_target;
+};
+
+// A controller handle of the client: its pointer and the flag of the user's own position.
+struct KestravaControllerRef {
+  void* controller;
+  bool myself;
+};
+
+struct KestravaPoint {
+  int x;
+  int y;
+};
+
+struct KestravaRect {  // right and bottom exclusive
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+
+// Texts of an aircraft, one function for all.
+enum KestravaAircraftText {
+  KESTRAVA_CALLSIGN,
+  KESTRAVA_PILOT_NAME,
+  KESTRAVA_GROUND_STATE,
+  KESTRAVA_ORIGIN,
+  KESTRAVA_DESTINATION,
+  KESTRAVA_SID_NAME,
+  KESTRAVA_STAR_NAME,
+  KESTRAVA_DEPARTURE_RWY,
+  KESTRAVA_ARRIVAL_RWY,
+  KESTRAVA_AIRCRAFT_FP_TYPE,
+  KESTRAVA_ESTIMATED_DEPARTURE_TIME,
+  KESTRAVA_ACTUAL_DEPARTURE_TIME,
+  KESTRAVA_SQUAWK,
+};
+
+enum KestravaControllerText {
+  KESTRAVA_CONTROLLER_CALLSIGN,
+  KESTRAVA_CONTROLLER_FULL_NAME,
+};
+
+// ---- Implemented by the client-facing half: the client's operations -----------------------
+// `plugin` is the client-facing plug-in object, `screen` a client-facing screen object; texts
+// returned are the client's, never null ("" for nothing), except settings (null when absent).
+
+// Creates the client-facing plug-in object (the client's base constructed with its compatibility
+// code and these texts) forwarding to `logic`; null when out of memory.
+void* KestravaClientCreatePlugIn(void* logic, const char* name, const char* version,
+                                 const char* author, const char* copyright);
+void KestravaClientDeletePlugIn(void* plugin);
+// Creates the client-facing screen object forwarding to `logic_screen`; null when out of memory.
+// It deletes itself when the client closes the display.
+void* KestravaClientCreateScreen(void* logic_screen);
+
+const char* KestravaClientGetSetting(void* plugin, const char* key);
+void KestravaClientSaveSetting(void* plugin, const char* key, const char* description,
+                               const char* value);
+void KestravaClientRegisterTagItem(void* plugin, const char* name, int code);
+void KestravaClientRegisterTagFunction(void* plugin, const char* name, int code);
+void KestravaClientOpenPopupEdit(void* plugin, const struct KestravaRect* area, int function,
+                                 const char* initial_text);
+void KestravaClientSelectAircraft(void* plugin, const char* callsign,
+                                  struct KestravaAircraftRef* aircraft);
+void KestravaClientSelectedAircraft(void* plugin, struct KestravaAircraftRef* aircraft);
+void KestravaClientControllerMyself(void* plugin, struct KestravaControllerRef* controller);
+void KestravaClientDisplayUserMessage(void* plugin, const char* handler, const char* sender,
+                                      const char* message, bool show_handler, bool show_unread,
+                                      bool show_unread_even_if_busy, bool start_flashing,
+                                      bool need_confirmation);
+
+const char* KestravaClientAircraftText(const struct KestravaAircraftRef* aircraft,
+                                       enum KestravaAircraftText text);
+// False, and nothing written, when the aircraft has no radar target.
+bool KestravaClientAircraftPosition(const struct KestravaAircraftRef* aircraft, double* latitude,
+                                    double* longitude, int* ground_speed);
+bool KestravaClientSetSquawk(const struct KestravaAircraftRef* aircraft, const char* squawk);
+bool KestravaClientSetClearedAltitude(const struct KestravaAircraftRef* aircraft, int feet);
+int KestravaClientRoutePointCount(const struct KestravaAircraftRef* aircraft);
+const char* KestravaClientRoutePointName(const struct KestravaAircraftRef* aircraft, int index);
+int KestravaClientRouteCalculatedIndex(const struct KestravaAircraftRef* aircraft);
+
+const char* KestravaClientControllerText(const struct KestravaControllerRef* controller,
+                                         enum KestravaControllerText text);
+int KestravaClientControllerFacility(const struct KestravaControllerRef* controller);
+
+const char* KestravaClientGetScreenSetting(void* screen, const char* key);
+void KestravaClientSaveScreenSetting(void* screen, const char* key, const char* description,
+                                     const char* value);
+void KestravaClientAddScreenObject(void* screen, int type, const char* id,
+                                   const struct KestravaRect* area, bool moveable,
+                                   const char* message);
+void KestravaClientPositionToPixel(void* screen, double latitude, double longitude,
+                                   struct KestravaPoint* pixel);
+void KestravaClientRequestRefresh(void* screen);
+
+// ---- Implemented by the logic: the module's life and the client's callbacks ------------------
+// `logic` is the logic's plug-in object, `logic_screen` one of its screen objects. Each call
+// catches whatever the logic throws.
+
+// Creates the logic's plug-in object; returns its client-facing object, or null when it could
+// not be made.
+void* KestravaLogicCreatePlugIn(void);
+// Deletes the logic's plug-in object and with it the client-facing one.
+void KestravaLogicDeletePlugIn(void);
+
+void KestravaLogicControllerPositionUpdate(void* logic,
+                                           const struct KestravaControllerRef* controller);
+void KestravaLogicControllerDisconnect(void* logic, const struct KestravaControllerRef* controller);
+void KestravaLogicAircraftPositionUpdate(void* logic, const struct KestravaAircraftRef* aircraft);
+void KestravaLogicAircraftDisconnect(void* logic, const struct KestravaAircraftRef* aircraft);
+void KestravaLogicFlightPlanUpdate(void* logic, const struct KestravaAircraftRef* aircraft);
+void KestravaLogicAssignedDataUpdate(void* logic, const struct KestravaAircraftRef* aircraft,
+                                     int data_type);
+void KestravaLogicStripPushed(void* logic, const struct KestravaAircraftRef* aircraft,
+                              const char* sender, const char* target);
+// Returns the client-facing object of the screen the logic made, or null.
+void* KestravaLogicRadarScreenCreated(void* logic, const char* display_name,
+                                      bool need_radar_content, bool geo_referenced,
+                                      bool can_be_saved, bool can_be_created);
+bool KestravaLogicCompileCommand(void* logic, const char* command_line);
+void KestravaLogicFrequencyChat(void* logic, const char* sender, double frequency,
+                                const char* message);
+void KestravaLogicPrivateChat(void* logic, const char* sender, const char* receiver,
+                              const char* message);
+// `item_string` holds 16 chars, the terminating zero included.
+void KestravaLogicGetTagItem(void* logic, const struct KestravaAircraftRef* aircraft, int item_code,
+                             int tag_data, char* item_string, int* colour_code, unsigned long* rgb,
+                             double* font_size);
+void KestravaLogicNewMetar(void* logic, const char* station, const char* metar);
+void KestravaLogicFunctionCall(void* logic, int function, const char* item_string,
+                               const struct KestravaPoint* point, const struct KestravaRect* area);
+void KestravaLogicRunwayActivityChanged(void* logic);
+
+void KestravaLogicScreenContentLoaded(void* logic_screen, bool loaded);
+void KestravaLogicScreenContentToBeSaved(void* logic_screen);
+void KestravaLogicScreenRefresh(void* logic_screen, void* device_context, int phase);
+// The logic's screen object ends itself.
+void KestravaLogicScreenClosed(void* logic_screen);
+void KestravaLogicScreenControllerPositionUpdate(void* logic_screen,
+                                                 const struct KestravaControllerRef* controller);
+void KestravaLogicScreenControllerDisconnect(void* logic_screen,
+                                             const struct KestravaControllerRef* controller);
+void KestravaLogicScreenAircraftPositionUpdate(void* logic_screen,
+                                               const struct KestravaAircraftRef* aircraft);
+void KestravaLogicScreenAircraftDisconnect(void* logic_screen,
+                                           const struct KestravaAircraftRef* aircraft);
+void KestravaLogicScreenFlightPlanUpdate(void* logic_screen,
+                                         const struct KestravaAircraftRef* aircraft);
+void KestravaLogicScreenAssignedDataUpdate(void* logic_screen,
+                                           const struct KestravaAircraftRef* aircraft,
+                                           int data_type);
+void KestravaLogicScreenStripPushed(void* logic_screen, const struct KestravaAircraftRef* aircraft,
+                                    const char* sender, const char* target);
+bool KestravaLogicScreenCompileCommand(void* logic_screen, const char* command_line);
+void KestravaLogicScreenOverObject(void* logic_screen, int type, const char* id,
+                                   const struct KestravaPoint* point,
+                                   const struct KestravaRect* area);
+void KestravaLogicScreenClickObject(void* logic_screen, int type, const char* id,
+                                    const struct KestravaPoint* point,
+                                    const struct KestravaRect* area, int button);
+void KestravaLogicScreenDoubleClickObject(void* logic_screen, int type, const char* id,
+                                          const struct KestravaPoint* point,
+                                          const struct KestravaRect* area, int button);
+void KestravaLogicScreenMoveObject(void* logic_screen, int type, const char* id,
+                                   const struct KestravaPoint* point,
+                                   const struct KestravaRect* area, bool released);
+void KestravaLogicScreenFunctionCall(void* logic_screen, int function, const char* item_string,
+                                     const struct KestravaPoint* point,
+                                     const struct KestravaRect* area);
+
+#ifdef __cplusplus
+}  // extern "C"
+#endif

@@ -1,0 +1,154 @@
+// The plug-in object the client sees: derives from the client's CPlugIn, forwards every callback
+// the logic answers across the boundary, and serves the logic's plug-in operations. Also the
+// module's two entry points under the names the client looks up.
+#include "client/bridge.h"
+#include "client/client_handles.h"
+#include "client/client_memory.h"
+
+namespace kestrava::client {
+namespace {
+
+using namespace EuroScopePlugIn;
+
+class ClientPlugIn final : public CPlugIn {
+ public:
+  ClientPlugIn(void* logic, const char* name, const char* version, const char* author,
+               const char* copyright)
+      : CPlugIn(COMPATIBILITY_CODE, name, version, author, copyright), logic_(logic) {}
+
+  void OnControllerPositionUpdate(CController controller) override {
+    const KestravaControllerRef ref = ControllerRefOf(controller);
+    KestravaLogicControllerPositionUpdate(logic_, &ref);
+  }
+  void OnControllerDisconnect(CController controller) override {
+    const KestravaControllerRef ref = ControllerRefOf(controller);
+    KestravaLogicControllerDisconnect(logic_, &ref);
+  }
+  void OnRadarTargetPositionUpdate(CRadarTarget radarTarget) override {
+    const KestravaAircraftRef aircraft = AircraftOf(radarTarget);
+    KestravaLogicAircraftPositionUpdate(logic_, &aircraft);
+  }
+  void OnFlightPlanDisconnect(CFlightPlan flightPlan) override {
+    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
+    KestravaLogicAircraftDisconnect(logic_, &aircraft);
+  }
+  void OnFlightPlanFlightPlanDataUpdate(CFlightPlan flightPlan) override {
+    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
+    KestravaLogicFlightPlanUpdate(logic_, &aircraft);
+  }
+  void OnFlightPlanControllerAssignedDataUpdate(CFlightPlan flightPlan, int dataType) override {
+    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
+    KestravaLogicAssignedDataUpdate(logic_, &aircraft, dataType);
+  }
+  void OnFlightPlanFlightStripPushed(CFlightPlan flightPlan, const char* sender,
+                                     const char* target) override {
+    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
+    KestravaLogicStripPushed(logic_, &aircraft, sender, target);
+  }
+  CRadarScreen* OnRadarScreenCreated(const char* displayName, bool needRadarContent,
+                                     bool geoReferenced, bool canBeSaved,
+                                     bool canBeCreated) override {
+    return static_cast<CRadarScreen*>(KestravaLogicRadarScreenCreated(
+        logic_, displayName, needRadarContent, geoReferenced, canBeSaved, canBeCreated));
+  }
+  bool OnCompileCommand(const char* commandLine) override {
+    return KestravaLogicCompileCommand(logic_, commandLine);
+  }
+  void OnCompileFrequencyChat(const char* sender, double frequency, const char* message) override {
+    KestravaLogicFrequencyChat(logic_, sender, frequency, message);
+  }
+  void OnCompilePrivateChat(const char* sender, const char* receiver,
+                            const char* message) override {
+    KestravaLogicPrivateChat(logic_, sender, receiver, message);
+  }
+  void OnGetTagItem(CFlightPlan flightPlan, CRadarTarget radarTarget, int itemCode, int tagData,
+                    char itemString[16], int* colorCode, COLORREF* rgb, double* fontSize) override {
+    const KestravaAircraftRef aircraft = AircraftOf(flightPlan, radarTarget);
+    KestravaLogicGetTagItem(logic_, &aircraft, itemCode, tagData, itemString, colorCode, rgb,
+                            fontSize);
+  }
+  void OnNewMetarReceived(const char* station, const char* fullMetar) override {
+    KestravaLogicNewMetar(logic_, station, fullMetar);
+  }
+  void OnFunctionCall(int functionId, const char* itemString, POINT point, RECT area) override {
+    const KestravaPoint at = PointOf(point);
+    const KestravaRect within = RectOf(area);
+    KestravaLogicFunctionCall(logic_, functionId, itemString, &at, &within);
+  }
+  void OnAirportRunwayActivityChanged() override { KestravaLogicRunwayActivityChanged(logic_); }
+
+ private:
+  void* logic_;  // the logic's plug-in object, which owns this one
+};
+
+ClientPlugIn& PlugIn(void* plugin) { return *static_cast<ClientPlugIn*>(plugin); }
+
+}  // namespace
+}  // namespace kestrava::client
+
+using kestrava::client::PlugIn;
+
+// The entry points: C++ functions, found by the client under their decorated names.
+__declspec(dllexport) void EuroScopePlugInInit(EuroScopePlugIn::CPlugIn** instance) {
+  auto* plugin = static_cast<kestrava::client::ClientPlugIn*>(KestravaLogicCreatePlugIn());
+  if (instance != nullptr) *instance = plugin;
+}
+
+__declspec(dllexport) void EuroScopePlugInExit() { KestravaLogicDeletePlugIn(); }
+
+extern "C" {
+
+void* KestravaClientCreatePlugIn(void* logic, const char* name, const char* version,
+                                 const char* author, const char* copyright) {
+  return kestrava::client::Create<kestrava::client::ClientPlugIn>(logic, name, version, author,
+                                                                  copyright);
+}
+
+void KestravaClientDeletePlugIn(void* plugin) { delete &PlugIn(plugin); }
+
+const char* KestravaClientGetSetting(void* plugin, const char* key) {
+  return PlugIn(plugin).GetDataFromSettings(key);
+}
+
+void KestravaClientSaveSetting(void* plugin, const char* key, const char* description,
+                               const char* value) {
+  PlugIn(plugin).SaveDataToSettings(key, description, value);
+}
+
+void KestravaClientRegisterTagItem(void* plugin, const char* name, int code) {
+  PlugIn(plugin).RegisterTagItemType(name, code);
+}
+
+void KestravaClientRegisterTagFunction(void* plugin, const char* name, int code) {
+  PlugIn(plugin).RegisterTagItemFunction(name, code);
+}
+
+void KestravaClientOpenPopupEdit(void* plugin, const KestravaRect* area, int function,
+                                 const char* initial_text) {
+  PlugIn(plugin).OpenPopupEdit(kestrava::client::RectOf(*area), function, initial_text);
+}
+
+void KestravaClientSelectAircraft(void* plugin, const char* callsign,
+                                  KestravaAircraftRef* aircraft) {
+  *aircraft = kestrava::client::AircraftOf(PlugIn(plugin).FlightPlanSelect(callsign),
+                                           PlugIn(plugin).RadarTargetSelect(callsign));
+}
+
+void KestravaClientSelectedAircraft(void* plugin, KestravaAircraftRef* aircraft) {
+  *aircraft = kestrava::client::AircraftOf(PlugIn(plugin).FlightPlanSelectASEL(),
+                                           PlugIn(plugin).RadarTargetSelectASEL());
+}
+
+void KestravaClientControllerMyself(void* plugin, KestravaControllerRef* controller) {
+  *controller = kestrava::client::ControllerRefOf(PlugIn(plugin).ControllerMyself());
+}
+
+void KestravaClientDisplayUserMessage(void* plugin, const char* handler, const char* sender,
+                                      const char* message, bool show_handler, bool show_unread,
+                                      bool show_unread_even_if_busy, bool start_flashing,
+                                      bool need_confirmation) {
+  PlugIn(plugin).DisplayUserMessage(handler, sender, message, show_handler, show_unread,
+                                    show_unread_even_if_busy, start_flashing, need_confirmation);
+}
+
+}  // extern "C"
