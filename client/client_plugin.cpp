@@ -77,6 +77,16 @@ class ClientPlugIn final : public CPlugIn {
   }
   void OnAirportRunwayActivityChanged() override { KestravaLogicRunwayActivityChanged(logic_); }
 
+  // Callbacks the logic does not answer. Overridden all the same, so that the module's table
+  // names only its own functions and imports none of the client's inline defaults.
+  void OnPlaneInformationUpdate(const char*, const char*, const char*) override {}
+  void OnRefreshFpListContent(CFlightPlanList) override {}
+  void OnTimer(int) override {}
+  void OnVoiceTransmitStarted(bool) override {}
+  void OnVoiceTransmitEnded(bool) override {}
+  void OnVoiceReceiveStarted(CGrountToAirChannel) override {}
+  void OnVoiceReceiveEnded(CGrountToAirChannel) override {}
+
  private:
   void* logic_;  // the logic's plug-in object, which owns this one
 };

@@ -62,6 +62,10 @@ class ClientScreen final : public CRadarScreen {
     const KestravaRect within = RectOf(area);
     KestravaLogicScreenOverObject(logic_screen_, objectType, objectId, &at, &within);
   }
+  // Not answered by the logic; overridden so that the module imports none of the client's
+  // inline defaults.
+  void OnButtonDownScreenObject(int, const char*, POINT, RECT, int) override {}
+  void OnButtonUpScreenObject(int, const char*, POINT, RECT, int) override {}
   void OnClickScreenObject(int objectType, const char* objectId, POINT point, RECT area,
                            int button) override {
     const KestravaPoint at = PointOf(point);
