@@ -7,6 +7,33 @@
 #endif
 
 namespace standin {
+namespace {
+
+// A module that is a dynamic library of this platform.
+class LibraryModule final : public PlugInModule {
+ public:
+  LibraryModule(void* handle, std::string path) : PlugInModule(std::move(path)), handle_(handle) {}
+  ~LibraryModule() override {
+#if defined(_WIN32)
+    FreeLibrary(reinterpret_cast<HMODULE>(handle_));
+#else
+    dlclose(handle_);
+#endif
+  }
+
+  void* Symbol(const char* name) const override {
+#if defined(_WIN32)
+    return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(handle_), name));
+#else
+    return dlsym(handle_, name);
+#endif
+  }
+
+ private:
+  void* handle_;
+};
+
+}  // namespace
 
 std::unique_ptr<PlugInModule> PlugInModule::Open(const std::string& path, std::string& error) {
 #if defined(_WIN32)
@@ -18,7 +45,7 @@ std::unique_ptr<PlugInModule> PlugInModule::Open(const std::string& path, std::s
             std::to_string(GetLastError()) + ")";
     return nullptr;
   }
-  return std::unique_ptr<PlugInModule>(new PlugInModule(reinterpret_cast<void*>(handle), path));
+  return std::make_unique<LibraryModule>(reinterpret_cast<void*>(handle), path);
 #else
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
@@ -26,23 +53,7 @@ std::unique_ptr<PlugInModule> PlugInModule::Open(const std::string& path, std::s
     error = "cannot load plug-in module '" + path + "': " + (why ? why : "unknown error");
     return nullptr;
   }
-  return std::unique_ptr<PlugInModule>(new PlugInModule(handle, path));
-#endif
-}
-
-PlugInModule::~PlugInModule() {
-#if defined(_WIN32)
-  FreeLibrary(reinterpret_cast<HMODULE>(handle_));
-#else
-  dlclose(handle_);
-#endif
-}
-
-void* PlugInModule::Symbol(const char* name) const {
-#if defined(_WIN32)
-  return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(handle_), name));
-#else
-  return dlsym(handle_, name);
+  return std::make_unique<LibraryModule>(handle, path);
 #endif
 }
 

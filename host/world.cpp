@@ -67,7 +67,7 @@ bool World::LoadPlugIn(const std::string& path, std::string& error,
     error = "a plug-in is already loaded";
     return false;
   }
-  auto module = PlugInModule::Open(path, error);
+  auto module = open_module_ ? open_module_(path, error) : PlugInModule::Open(path, error);
   if (!module) return false;
   auto init = reinterpret_cast<InitFunction>(module->Symbol("EuroScopePlugInInit"));
   if (init == nullptr || module->Symbol("EuroScopePlugInExit") == nullptr) {

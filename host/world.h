@@ -122,6 +122,8 @@ class World {
   // `error` when the module cannot be loaded, lacks the entry or gives no plug-in.
   bool LoadPlugIn(const std::string& path, std::string& error,
                   const std::function<void(PlugInModule&)>& before_init = {});
+  // How LoadPlugIn opens a module (default: PlugInModule::Open).
+  void SetModuleOpener(ModuleOpener opener) { open_module_ = std::move(opener); }
   // Calls the module's exit, then closes the module. Does nothing when none is loaded.
   // `before_close` runs between the exit and the closing: threads the host program started for
   // the module's workers must have left the module's code by then.
@@ -180,6 +182,7 @@ class World {
   std::optional<PopupEdit> popup_;
   WorldObserver* observer_ = nullptr;
 
+  ModuleOpener open_module_;
   std::unique_ptr<PlugInModule> module_;
   EuroScopePlugIn::CPlugIn* plugin_ = nullptr;
   std::unique_ptr<PlugInBinding> binding_;

@@ -87,6 +87,13 @@ struct KestravaDoubleHost {
 // Installs the table (copied); null: none, every operation answers empty.
 void KestravaDoubleInstall(const struct KestravaDoubleHost* host);
 
+// The program has called the module's exit. From now until the module's entry point makes its next
+// plug-in object, every operation the module calls and every callback below is a late call:
+// counted, answered empty and not delivered.
+void KestravaDoubleModuleExited(void);
+// Late calls since the double was loaded.
+int KestravaDoubleLateCalls(void);
+
 // The plug-in object: `plugin` is the client's CPlugIn* the module's entry point gave.
 void KestravaDoubleDeletePlugIn(void* plugin);  // its virtual destructor
 void KestravaDoubleRadarTargetPositionUpdate(void* plugin, void* radar_target);

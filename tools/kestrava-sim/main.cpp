@@ -1,4 +1,5 @@
-// kestrava-sim: the stand-in host driven by a scenario file (see simulator.h).
+// kestrava-sim and kestrava-sim-client: the stand-in host driven by a scenario file (see
+// simulator.h), each program with its way of playing modules (program_loading.h).
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -6,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "tools/kestrava-sim/program_loading.h"
 #include "tools/kestrava-sim/simulator.h"
 
 namespace {
@@ -24,8 +26,9 @@ std::filesystem::path ProgramPath(const char* argv0) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const int code = kestrava::sim::RunSimulator(args, ProgramPath(argc > 0 ? argv[0] : nullptr),
-                                               std::cout, std::cerr);
+  const int code =
+      kestrava::sim::RunSimulator(args, ProgramPath(argc > 0 ? argv[0] : nullptr), std::cout,
+                                  std::cerr, kestrava::sim::ProgramModuleLoading());
   // What went to standard output must have reached it.
   std::cout.flush();
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !std::cout) {

@@ -57,7 +57,9 @@ void Simulation::Event(std::string_view name, const Json& fields) {
   events_.Write(env_.ElapsedMillis(), name, fields);
 }
 
-bool Simulation::Load(const std::string& module_path, std::string& error) {
+bool Simulation::Load(const std::string& module_path, std::string& error,
+                      const standin::ModuleOpener& open) {
+  world_->SetModuleOpener(open);
   world_->controller() = controller_;
   for (const auto& [key, value] : settings_) world_->settings().Preset(key, value);
   UseEnvFunction use_env = nullptr;

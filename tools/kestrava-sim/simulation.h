@@ -53,8 +53,10 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
 
   // Presets the scenario's settings and controller, loads the module, hands it the simulated
   // services before its entry and writes the "loaded" event. False, with `error`, when the module
-  // cannot be loaded, gives no plug-in or does not take simulated services.
-  bool Load(const std::string& module_path, std::string& error);
+  // cannot be loaded, gives no plug-in or does not take simulated services. `open` opens the
+  // module (empty: the stand-in's way).
+  bool Load(const std::string& module_path, std::string& error,
+            const standin::ModuleOpener& open = {});
   // Plays the steps in order, each at its time. Stops early when the event log fails.
   void Play(StepFeed& steps);
   // Settles, unloads the plug-in when still loaded, ends the workers, writes the "settings"

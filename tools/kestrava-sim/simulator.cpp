@@ -88,7 +88,7 @@ void Report(const Scenario& scenario, Simulation& sim, std::ostream& out) {
 }  // namespace
 
 int RunSimulator(const std::vector<std::string>& args, const std::filesystem::path& program,
-                 std::ostream& out, std::ostream& err) {
+                 std::ostream& out, std::ostream& err, const ModuleLoading& loading) {
   if (!args.empty() && args.front() == "generate") {
     return RunGenerate({args.begin() + 1, args.end()}, out, err);
   }
@@ -100,6 +100,11 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
   if (options.help) {
     out << kUsage << '\n';
     return kExitDone;
+  }
+  if (options.module && loading.play_elsewhere) {
+    if (const std::optional<int> code = loading.play_elsewhere(*options.module, args, err)) {
+      return *code;
+    }
   }
   try {
     const Extensions extensions = BuiltInExtensions();
@@ -129,7 +134,7 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
     }
     const std::string module = options.module ? *options.module : DefaultModule(program);
     std::string error;
-    if (!sim.Load(module, error)) {
+    if (!sim.Load(module, error, loading.open)) {
       err << "kestrava-sim: cannot load the plug-in: " << error << '\n';
       return kExitLoadFailed;
     }

@@ -14,9 +14,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "host/module_loader.h"
 
 namespace kestrava::sim {
 
@@ -25,9 +29,20 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadScenario = 2;
 inline constexpr int kExitLoadFailed = 3;
 
+// How a program of the simulator plays a module; both empty: the stand-in's way, here.
+struct ModuleLoading {
+  // Given the --module path and the arguments before anything else is done: the exit code when
+  // another program played the run, nothing to play it here.
+  std::function<std::optional<int>(const std::string& module, const std::vector<std::string>& args,
+                                   std::ostream& err)>
+      play_elsewhere;
+  // Opens the module in the World (empty: standin::PlugInModule::Open).
+  standin::ModuleOpener open;
+};
+
 // `args` are the arguments after the program's name; `program` is the program's own path (the
 // default module is looked for beside it).
 int RunSimulator(const std::vector<std::string>& args, const std::filesystem::path& program,
-                 std::ostream& out, std::ostream& err);
+                 std::ostream& out, std::ostream& err, const ModuleLoading& loading = {});
 
 }  // namespace kestrava::sim
