@@ -126,21 +126,39 @@ void* KestravaLogicCreatePlugIn(void);
 // Deletes the logic's plug-in object and with it the client-facing one.
 void KestravaLogicDeletePlugIn(void);
 
-void KestravaLogicControllerPositionUpdate(void* logic,
+// Which of the logic's objects a callback both kinds receive is for.
+enum KestravaReceiver {
+  KESTRAVA_PLUG_IN,  // `receiver` is the logic's plug-in object
+  KESTRAVA_SCREEN,   // `receiver` is one of its screen objects
+};
+
+// Callbacks of the plug-in object and of a screen object alike.
+void KestravaLogicControllerPositionUpdate(void* receiver, enum KestravaReceiver kind,
                                            const struct KestravaControllerRef* controller);
-void KestravaLogicControllerDisconnect(void* logic, const struct KestravaControllerRef* controller);
-void KestravaLogicAircraftPositionUpdate(void* logic, const struct KestravaAircraftRef* aircraft);
-void KestravaLogicAircraftDisconnect(void* logic, const struct KestravaAircraftRef* aircraft);
-void KestravaLogicFlightPlanUpdate(void* logic, const struct KestravaAircraftRef* aircraft);
-void KestravaLogicAssignedDataUpdate(void* logic, const struct KestravaAircraftRef* aircraft,
-                                     int data_type);
-void KestravaLogicStripPushed(void* logic, const struct KestravaAircraftRef* aircraft,
-                              const char* sender, const char* target);
+void KestravaLogicControllerDisconnect(void* receiver, enum KestravaReceiver kind,
+                                       const struct KestravaControllerRef* controller);
+void KestravaLogicAircraftPositionUpdate(void* receiver, enum KestravaReceiver kind,
+                                         const struct KestravaAircraftRef* aircraft);
+void KestravaLogicAircraftDisconnect(void* receiver, enum KestravaReceiver kind,
+                                     const struct KestravaAircraftRef* aircraft);
+void KestravaLogicFlightPlanUpdate(void* receiver, enum KestravaReceiver kind,
+                                   const struct KestravaAircraftRef* aircraft);
+void KestravaLogicAssignedDataUpdate(void* receiver, enum KestravaReceiver kind,
+                                     const struct KestravaAircraftRef* aircraft, int data_type);
+void KestravaLogicStripPushed(void* receiver, enum KestravaReceiver kind,
+                              const struct KestravaAircraftRef* aircraft, const char* sender,
+                              const char* target);
+bool KestravaLogicCompileCommand(void* receiver, enum KestravaReceiver kind,
+                                 const char* command_line);
+void KestravaLogicFunctionCall(void* receiver, enum KestravaReceiver kind, int function,
+                               const char* item_string, const struct KestravaPoint* point,
+                               const struct KestravaRect* area);
+
+// Callbacks of the plug-in object only.
 // Returns the client-facing object of the screen the logic made, or null.
 void* KestravaLogicRadarScreenCreated(void* logic, const char* display_name,
                                       bool need_radar_content, bool geo_referenced,
                                       bool can_be_saved, bool can_be_created);
-bool KestravaLogicCompileCommand(void* logic, const char* command_line);
 void KestravaLogicFrequencyChat(void* logic, const char* sender, double frequency,
                                 const char* message);
 void KestravaLogicPrivateChat(void* logic, const char* sender, const char* receiver,
@@ -150,31 +168,14 @@ void KestravaLogicGetTagItem(void* logic, const struct KestravaAircraftRef* airc
                              int tag_data, char* item_string, int* colour_code, unsigned long* rgb,
                              double* font_size);
 void KestravaLogicNewMetar(void* logic, const char* station, const char* metar);
-void KestravaLogicFunctionCall(void* logic, int function, const char* item_string,
-                               const struct KestravaPoint* point, const struct KestravaRect* area);
 void KestravaLogicRunwayActivityChanged(void* logic);
 
+// Callbacks of a screen object only.
 void KestravaLogicScreenContentLoaded(void* logic_screen, bool loaded);
 void KestravaLogicScreenContentToBeSaved(void* logic_screen);
 void KestravaLogicScreenRefresh(void* logic_screen, void* device_context, int phase);
 // The logic's screen object ends itself.
 void KestravaLogicScreenClosed(void* logic_screen);
-void KestravaLogicScreenControllerPositionUpdate(void* logic_screen,
-                                                 const struct KestravaControllerRef* controller);
-void KestravaLogicScreenControllerDisconnect(void* logic_screen,
-                                             const struct KestravaControllerRef* controller);
-void KestravaLogicScreenAircraftPositionUpdate(void* logic_screen,
-                                               const struct KestravaAircraftRef* aircraft);
-void KestravaLogicScreenAircraftDisconnect(void* logic_screen,
-                                           const struct KestravaAircraftRef* aircraft);
-void KestravaLogicScreenFlightPlanUpdate(void* logic_screen,
-                                         const struct KestravaAircraftRef* aircraft);
-void KestravaLogicScreenAssignedDataUpdate(void* logic_screen,
-                                           const struct KestravaAircraftRef* aircraft,
-                                           int data_type);
-void KestravaLogicScreenStripPushed(void* logic_screen, const struct KestravaAircraftRef* aircraft,
-                                    const char* sender, const char* target);
-bool KestravaLogicScreenCompileCommand(void* logic_screen, const char* command_line);
 void KestravaLogicScreenOverObject(void* logic_screen, int type, const char* id,
                                    const struct KestravaPoint* point,
                                    const struct KestravaRect* area);
@@ -187,9 +188,6 @@ void KestravaLogicScreenDoubleClickObject(void* logic_screen, int type, const ch
 void KestravaLogicScreenMoveObject(void* logic_screen, int type, const char* id,
                                    const struct KestravaPoint* point,
                                    const struct KestravaRect* area, bool released);
-void KestravaLogicScreenFunctionCall(void* logic_screen, int function, const char* item_string,
-                                     const struct KestravaPoint* point,
-                                     const struct KestravaRect* area);
 
 #ifdef __cplusplus
 }  // extern "C"

@@ -4,78 +4,42 @@
 #include "client/bridge.h"
 #include "client/client_handles.h"
 #include "client/client_memory.h"
+#include "client/client_shared_callbacks.h"
 
 namespace kestrava::client {
 namespace {
 
 using namespace EuroScopePlugIn;
 
-class ClientPlugIn final : public CPlugIn {
+class ClientPlugIn final : public SharedCallbacks<CPlugIn, KESTRAVA_PLUG_IN> {
  public:
   ClientPlugIn(void* logic, const char* name, const char* version, const char* author,
                const char* copyright)
-      : CPlugIn(COMPATIBILITY_CODE, name, version, author, copyright), logic_(logic) {}
+      : SharedCallbacks(logic, COMPATIBILITY_CODE, name, version, author, copyright) {}
 
-  void OnControllerPositionUpdate(CController controller) override {
-    const KestravaControllerRef ref = ControllerRefOf(controller);
-    KestravaLogicControllerPositionUpdate(logic_, &ref);
-  }
-  void OnControllerDisconnect(CController controller) override {
-    const KestravaControllerRef ref = ControllerRefOf(controller);
-    KestravaLogicControllerDisconnect(logic_, &ref);
-  }
-  void OnRadarTargetPositionUpdate(CRadarTarget radarTarget) override {
-    const KestravaAircraftRef aircraft = AircraftOf(radarTarget);
-    KestravaLogicAircraftPositionUpdate(logic_, &aircraft);
-  }
-  void OnFlightPlanDisconnect(CFlightPlan flightPlan) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicAircraftDisconnect(logic_, &aircraft);
-  }
-  void OnFlightPlanFlightPlanDataUpdate(CFlightPlan flightPlan) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicFlightPlanUpdate(logic_, &aircraft);
-  }
-  void OnFlightPlanControllerAssignedDataUpdate(CFlightPlan flightPlan, int dataType) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicAssignedDataUpdate(logic_, &aircraft, dataType);
-  }
-  void OnFlightPlanFlightStripPushed(CFlightPlan flightPlan, const char* sender,
-                                     const char* target) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicStripPushed(logic_, &aircraft, sender, target);
-  }
   CRadarScreen* OnRadarScreenCreated(const char* displayName, bool needRadarContent,
                                      bool geoReferenced, bool canBeSaved,
                                      bool canBeCreated) override {
     return static_cast<CRadarScreen*>(KestravaLogicRadarScreenCreated(
-        logic_, displayName, needRadarContent, geoReferenced, canBeSaved, canBeCreated));
-  }
-  bool OnCompileCommand(const char* commandLine) override {
-    return KestravaLogicCompileCommand(logic_, commandLine);
+        logic(), displayName, needRadarContent, geoReferenced, canBeSaved, canBeCreated));
   }
   void OnCompileFrequencyChat(const char* sender, double frequency, const char* message) override {
-    KestravaLogicFrequencyChat(logic_, sender, frequency, message);
+    KestravaLogicFrequencyChat(logic(), sender, frequency, message);
   }
   void OnCompilePrivateChat(const char* sender, const char* receiver,
                             const char* message) override {
-    KestravaLogicPrivateChat(logic_, sender, receiver, message);
+    KestravaLogicPrivateChat(logic(), sender, receiver, message);
   }
   void OnGetTagItem(CFlightPlan flightPlan, CRadarTarget radarTarget, int itemCode, int tagData,
                     char itemString[16], int* colorCode, COLORREF* rgb, double* fontSize) override {
     const KestravaAircraftRef aircraft = AircraftOf(flightPlan, radarTarget);
-    KestravaLogicGetTagItem(logic_, &aircraft, itemCode, tagData, itemString, colorCode, rgb,
+    KestravaLogicGetTagItem(logic(), &aircraft, itemCode, tagData, itemString, colorCode, rgb,
                             fontSize);
   }
   void OnNewMetarReceived(const char* station, const char* fullMetar) override {
-    KestravaLogicNewMetar(logic_, station, fullMetar);
+    KestravaLogicNewMetar(logic(), station, fullMetar);
   }
-  void OnFunctionCall(int functionId, const char* itemString, POINT point, RECT area) override {
-    const KestravaPoint at = PointOf(point);
-    const KestravaRect within = RectOf(area);
-    KestravaLogicFunctionCall(logic_, functionId, itemString, &at, &within);
-  }
-  void OnAirportRunwayActivityChanged() override { KestravaLogicRunwayActivityChanged(logic_); }
+  void OnAirportRunwayActivityChanged() override { KestravaLogicRunwayActivityChanged(logic()); }
 
   // Callbacks the logic does not answer. Overridden all the same, so that the module's table
   // names only its own functions and imports none of the client's inline defaults.
@@ -86,9 +50,6 @@ class ClientPlugIn final : public CPlugIn {
   void OnVoiceTransmitEnded(bool) override {}
   void OnVoiceReceiveStarted(CGrountToAirChannel) override {}
   void OnVoiceReceiveEnded(CGrountToAirChannel) override {}
-
- private:
-  void* logic_;  // the logic's plug-in object, which owns this one
 };
 
 ClientPlugIn& PlugIn(void* plugin) { return *static_cast<ClientPlugIn*>(plugin); }

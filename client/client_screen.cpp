@@ -4,63 +4,30 @@
 #include "client/bridge.h"
 #include "client/client_handles.h"
 #include "client/client_memory.h"
+#include "client/client_shared_callbacks.h"
 
 namespace kestrava::client {
 namespace {
 
 using namespace EuroScopePlugIn;
 
-class ClientScreen final : public CRadarScreen {
+class ClientScreen final : public SharedCallbacks<CRadarScreen, KESTRAVA_SCREEN> {
  public:
-  explicit ClientScreen(void* logic_screen) : logic_screen_(logic_screen) {}
+  explicit ClientScreen(void* logic_screen) : SharedCallbacks(logic_screen) {}
 
   void OnAsrContentLoaded(bool loaded) override {
-    KestravaLogicScreenContentLoaded(logic_screen_, loaded);
+    KestravaLogicScreenContentLoaded(logic(), loaded);
   }
-  void OnAsrContentToBeSaved() override { KestravaLogicScreenContentToBeSaved(logic_screen_); }
-  void OnRefresh(HDC dc, int phase) override {
-    KestravaLogicScreenRefresh(logic_screen_, dc, phase);
-  }
+  void OnAsrContentToBeSaved() override { KestravaLogicScreenContentToBeSaved(logic()); }
+  void OnRefresh(HDC dc, int phase) override { KestravaLogicScreenRefresh(logic(), dc, phase); }
   void OnAsrContentToBeClosed() override {
-    KestravaLogicScreenClosed(logic_screen_);
+    KestravaLogicScreenClosed(logic());
     delete this;
-  }
-  void OnControllerPositionUpdate(CController controller) override {
-    const KestravaControllerRef ref = ControllerRefOf(controller);
-    KestravaLogicScreenControllerPositionUpdate(logic_screen_, &ref);
-  }
-  void OnControllerDisconnect(CController controller) override {
-    const KestravaControllerRef ref = ControllerRefOf(controller);
-    KestravaLogicScreenControllerDisconnect(logic_screen_, &ref);
-  }
-  void OnRadarTargetPositionUpdate(CRadarTarget radarTarget) override {
-    const KestravaAircraftRef aircraft = AircraftOf(radarTarget);
-    KestravaLogicScreenAircraftPositionUpdate(logic_screen_, &aircraft);
-  }
-  void OnFlightPlanDisconnect(CFlightPlan flightPlan) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicScreenAircraftDisconnect(logic_screen_, &aircraft);
-  }
-  void OnFlightPlanFlightPlanDataUpdate(CFlightPlan flightPlan) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicScreenFlightPlanUpdate(logic_screen_, &aircraft);
-  }
-  void OnFlightPlanControllerAssignedDataUpdate(CFlightPlan flightPlan, int dataType) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicScreenAssignedDataUpdate(logic_screen_, &aircraft, dataType);
-  }
-  void OnFlightPlanFlightStripPushed(CFlightPlan flightPlan, const char* sender,
-                                     const char* target) override {
-    const KestravaAircraftRef aircraft = AircraftOf(flightPlan);
-    KestravaLogicScreenStripPushed(logic_screen_, &aircraft, sender, target);
-  }
-  bool OnCompileCommand(const char* commandLine) override {
-    return KestravaLogicScreenCompileCommand(logic_screen_, commandLine);
   }
   void OnOverScreenObject(int objectType, const char* objectId, POINT point, RECT area) override {
     const KestravaPoint at = PointOf(point);
     const KestravaRect within = RectOf(area);
-    KestravaLogicScreenOverObject(logic_screen_, objectType, objectId, &at, &within);
+    KestravaLogicScreenOverObject(logic(), objectType, objectId, &at, &within);
   }
   // Not answered by the logic; overridden so that the module imports none of the client's
   // inline defaults.
@@ -70,31 +37,22 @@ class ClientScreen final : public CRadarScreen {
                            int button) override {
     const KestravaPoint at = PointOf(point);
     const KestravaRect within = RectOf(area);
-    KestravaLogicScreenClickObject(logic_screen_, objectType, objectId, &at, &within, button);
+    KestravaLogicScreenClickObject(logic(), objectType, objectId, &at, &within, button);
   }
   void OnDoubleClickScreenObject(int objectType, const char* objectId, POINT point, RECT area,
                                  int button) override {
     const KestravaPoint at = PointOf(point);
     const KestravaRect within = RectOf(area);
-    KestravaLogicScreenDoubleClickObject(logic_screen_, objectType, objectId, &at, &within, button);
+    KestravaLogicScreenDoubleClickObject(logic(), objectType, objectId, &at, &within, button);
   }
   void OnMoveScreenObject(int objectType, const char* objectId, POINT point, RECT area,
                           bool released) override {
     const KestravaPoint at = PointOf(point);
     const KestravaRect within = RectOf(area);
-    KestravaLogicScreenMoveObject(logic_screen_, objectType, objectId, &at, &within, released);
+    KestravaLogicScreenMoveObject(logic(), objectType, objectId, &at, &within, released);
   }
-  void OnFunctionCall(int functionId, const char* itemString, POINT point, RECT area) override {
-    const KestravaPoint at = PointOf(point);
-    const KestravaRect within = RectOf(area);
-    KestravaLogicScreenFunctionCall(logic_screen_, functionId, itemString, &at, &within);
-  }
-
- private:
-  void* logic_screen_;  // the logic's object of this display
 };
 
-// Screen objects cross the boundary as the client's CRadarScreen pointers.
 ClientScreen& Screen(void* screen) {
   return *static_cast<ClientScreen*>(static_cast<CRadarScreen*>(screen));
 }

@@ -1,9 +1,8 @@
 // The client's callbacks as they reach the logic in the module for the real client: each turns
 // the client's handles into the host interface's and calls the logic's object, inside the
 // callback guard. Also the plug-in object's life, which the entry points ask for.
-#include <cstdint>
-
 #include "client/bridge.h"
+#include "client/callback_faults.h"
 #include "plugin/EuroScopePlugIn.h"
 #include "plugin/callback_guard.h"
 #include "plugin/module_lifetime.h"
@@ -16,11 +15,47 @@ using EuroScopePlugIn::CPlugIn;
 using EuroScopePlugIn::CRadarScreen;
 using EuroScopePlugIn::ScreenPoint;
 using EuroScopePlugIn::ScreenRect;
-using kestrava::NoThrow;
-using kestrava::NoThrowOr;
+using kestrava::client::CallbackFaultPoint;
 
 CPlugIn& PlugIn(void* logic) { return *static_cast<CPlugIn*>(logic); }
 CRadarScreen& Screen(void* logic_screen) { return *static_cast<CRadarScreen*>(logic_screen); }
+
+// Runs a callback's body inside the guard: whatever it throws ends the callback quietly.
+template <class Body>
+void Guard(Body&& body) noexcept {
+  kestrava::NoThrow([&] {
+    CallbackFaultPoint();
+    body();
+  });
+}
+
+template <class Result, class Body>
+Result GuardOr(Result fallback, Body&& body) noexcept {
+  return kestrava::NoThrowOr(fallback, [&] {
+    CallbackFaultPoint();
+    return body();
+  });
+}
+
+// Calls `call` with the receiver's logic object, the plug-in or a screen: both answer the shared
+// callbacks under the same names.
+template <class Result, class Call>
+Result Deliver(void* receiver, KestravaReceiver kind, Result fallback, Call&& call) noexcept {
+  return GuardOr(fallback, [&] {
+    return kind == KESTRAVA_PLUG_IN ? call(PlugIn(receiver)) : call(Screen(receiver));
+  });
+}
+
+template <class Call>
+void Deliver(void* receiver, KestravaReceiver kind, Call&& call) noexcept {
+  Guard([&] {
+    if (kind == KESTRAVA_PLUG_IN) {
+      call(PlugIn(receiver));
+    } else {
+      call(Screen(receiver));
+    }
+  });
+}
 
 // The handle points at the client's handles for the length of the callback.
 CAircraft AircraftOf(const KestravaAircraftRef* aircraft) {
@@ -47,7 +82,7 @@ ScreenRect RectOf(const KestravaRect* area) {
 extern "C" {
 
 void* KestravaLogicCreatePlugIn(void) {
-  return NoThrowOr<void*>(nullptr, []() -> void* {
+  return kestrava::NoThrowOr<void*>(nullptr, []() -> void* {
     CPlugIn* plugin = kestrava::CreateThePlugIn();
     if (plugin == nullptr) return nullptr;
     if (plugin->m_pBinding == nullptr) {  // the client-facing object could not be made
@@ -60,42 +95,71 @@ void* KestravaLogicCreatePlugIn(void) {
 
 void KestravaLogicDeletePlugIn(void) { kestrava::DeleteThePlugIn(); }
 
-void KestravaLogicControllerPositionUpdate(void* logic, const KestravaControllerRef* controller) {
-  NoThrow([&] { PlugIn(logic).OnControllerPositionUpdate(ControllerOf(controller)); });
+// --- The plug-in's and the screens' callbacks -------------------------------------------------
+
+void KestravaLogicControllerPositionUpdate(void* receiver, KestravaReceiver kind,
+                                           const KestravaControllerRef* controller) {
+  Deliver(receiver, kind,
+          [&](auto& target) { target.OnControllerPositionUpdate(ControllerOf(controller)); });
 }
 
-void KestravaLogicControllerDisconnect(void* logic, const KestravaControllerRef* controller) {
-  NoThrow([&] { PlugIn(logic).OnControllerDisconnect(ControllerOf(controller)); });
+void KestravaLogicControllerDisconnect(void* receiver, KestravaReceiver kind,
+                                       const KestravaControllerRef* controller) {
+  Deliver(receiver, kind,
+          [&](auto& target) { target.OnControllerDisconnect(ControllerOf(controller)); });
 }
 
-void KestravaLogicAircraftPositionUpdate(void* logic, const KestravaAircraftRef* aircraft) {
-  NoThrow([&] { PlugIn(logic).OnAircraftPositionUpdate(AircraftOf(aircraft)); });
+void KestravaLogicAircraftPositionUpdate(void* receiver, KestravaReceiver kind,
+                                         const KestravaAircraftRef* aircraft) {
+  Deliver(receiver, kind,
+          [&](auto& target) { target.OnAircraftPositionUpdate(AircraftOf(aircraft)); });
 }
 
-void KestravaLogicAircraftDisconnect(void* logic, const KestravaAircraftRef* aircraft) {
-  NoThrow([&] { PlugIn(logic).OnAircraftDisconnect(AircraftOf(aircraft)); });
+void KestravaLogicAircraftDisconnect(void* receiver, KestravaReceiver kind,
+                                     const KestravaAircraftRef* aircraft) {
+  Deliver(receiver, kind, [&](auto& target) { target.OnAircraftDisconnect(AircraftOf(aircraft)); });
 }
 
-void KestravaLogicFlightPlanUpdate(void* logic, const KestravaAircraftRef* aircraft) {
-  NoThrow([&] { PlugIn(logic).OnAircraftFlightPlanUpdate(AircraftOf(aircraft)); });
+void KestravaLogicFlightPlanUpdate(void* receiver, KestravaReceiver kind,
+                                   const KestravaAircraftRef* aircraft) {
+  Deliver(receiver, kind,
+          [&](auto& target) { target.OnAircraftFlightPlanUpdate(AircraftOf(aircraft)); });
 }
 
-void KestravaLogicAssignedDataUpdate(void* logic, const KestravaAircraftRef* aircraft,
-                                     int data_type) {
-  NoThrow([&] {
-    PlugIn(logic).OnAircraftControllerAssignedDataUpdate(AircraftOf(aircraft), data_type);
+void KestravaLogicAssignedDataUpdate(void* receiver, KestravaReceiver kind,
+                                     const KestravaAircraftRef* aircraft, int data_type) {
+  Deliver(receiver, kind, [&](auto& target) {
+    target.OnAircraftControllerAssignedDataUpdate(AircraftOf(aircraft), data_type);
   });
 }
 
-void KestravaLogicStripPushed(void* logic, const KestravaAircraftRef* aircraft, const char* sender,
-                              const char* target) {
-  NoThrow([&] { PlugIn(logic).OnAircraftFlightStripPushed(AircraftOf(aircraft), sender, target); });
+void KestravaLogicStripPushed(void* receiver, KestravaReceiver kind,
+                              const KestravaAircraftRef* aircraft, const char* sender,
+                              const char* target_name) {
+  Deliver(receiver, kind, [&](auto& target) {
+    target.OnAircraftFlightStripPushed(AircraftOf(aircraft), sender, target_name);
+  });
 }
+
+bool KestravaLogicCompileCommand(void* receiver, KestravaReceiver kind, const char* command_line) {
+  return Deliver(receiver, kind, false,
+                 [&](auto& target) { return target.OnCompileCommand(command_line); });
+}
+
+void KestravaLogicFunctionCall(void* receiver, KestravaReceiver kind, int function,
+                               const char* item_string, const KestravaPoint* point,
+                               const KestravaRect* area) {
+  Deliver(receiver, kind, [&](auto& target) {
+    target.OnFunctionCall(function, item_string, PointOf(point), RectOf(area));
+  });
+}
+
+// --- The plug-in's own ------------------------------------------------------------------------
 
 void* KestravaLogicRadarScreenCreated(void* logic, const char* display_name,
                                       bool need_radar_content, bool geo_referenced,
                                       bool can_be_saved, bool can_be_created) {
-  return NoThrowOr<void*>(nullptr, [&]() -> void* {
+  return GuardOr<void*>(nullptr, [&]() -> void* {
     CRadarScreen* screen = PlugIn(logic).OnRadarScreenCreated(
         display_name, need_radar_content, geo_referenced, can_be_saved, can_be_created);
     if (screen == nullptr) return nullptr;
@@ -107,24 +171,20 @@ void* KestravaLogicRadarScreenCreated(void* logic, const char* display_name,
   });
 }
 
-bool KestravaLogicCompileCommand(void* logic, const char* command_line) {
-  return NoThrowOr(false, [&] { return PlugIn(logic).OnCompileCommand(command_line); });
-}
-
 void KestravaLogicFrequencyChat(void* logic, const char* sender, double frequency,
                                 const char* message) {
-  NoThrow([&] { PlugIn(logic).OnCompileFrequencyChat(sender, frequency, message); });
+  Guard([&] { PlugIn(logic).OnCompileFrequencyChat(sender, frequency, message); });
 }
 
 void KestravaLogicPrivateChat(void* logic, const char* sender, const char* receiver,
                               const char* message) {
-  NoThrow([&] { PlugIn(logic).OnCompilePrivateChat(sender, receiver, message); });
+  Guard([&] { PlugIn(logic).OnCompilePrivateChat(sender, receiver, message); });
 }
 
 void KestravaLogicGetTagItem(void* logic, const KestravaAircraftRef* aircraft, int item_code,
                              int tag_data, char* item_string, int* colour_code, unsigned long* rgb,
                              double* font_size) {
-  NoThrow([&] {
+  Guard([&] {
     EuroScopePlugIn::ColorRef colour = static_cast<EuroScopePlugIn::ColorRef>(*rgb);
     PlugIn(logic).OnGetTagItem(AircraftOf(aircraft), item_code, tag_data, item_string, colour_code,
                                &colour, font_size);
@@ -133,86 +193,41 @@ void KestravaLogicGetTagItem(void* logic, const KestravaAircraftRef* aircraft, i
 }
 
 void KestravaLogicNewMetar(void* logic, const char* station, const char* metar) {
-  NoThrow([&] { PlugIn(logic).OnNewMetarReceived(station, metar); });
-}
-
-void KestravaLogicFunctionCall(void* logic, int function, const char* item_string,
-                               const KestravaPoint* point, const KestravaRect* area) {
-  NoThrow(
-      [&] { PlugIn(logic).OnFunctionCall(function, item_string, PointOf(point), RectOf(area)); });
+  Guard([&] { PlugIn(logic).OnNewMetarReceived(station, metar); });
 }
 
 void KestravaLogicRunwayActivityChanged(void* logic) {
-  NoThrow([&] { PlugIn(logic).OnAirportRunwayActivityChanged(); });
+  Guard([&] { PlugIn(logic).OnAirportRunwayActivityChanged(); });
 }
 
+// --- The screens' own -------------------------------------------------------------------------
+
 void KestravaLogicScreenContentLoaded(void* logic_screen, bool loaded) {
-  NoThrow([&] { Screen(logic_screen).OnAsrContentLoaded(loaded); });
+  Guard([&] { Screen(logic_screen).OnAsrContentLoaded(loaded); });
 }
 
 void KestravaLogicScreenContentToBeSaved(void* logic_screen) {
-  NoThrow([&] { Screen(logic_screen).OnAsrContentToBeSaved(); });
+  Guard([&] { Screen(logic_screen).OnAsrContentToBeSaved(); });
 }
 
 void KestravaLogicScreenRefresh(void* logic_screen, void* device_context, int phase) {
-  NoThrow([&] { Screen(logic_screen).OnRefresh(device_context, phase); });
+  Guard([&] { Screen(logic_screen).OnRefresh(device_context, phase); });
 }
 
 void KestravaLogicScreenClosed(void* logic_screen) {
-  NoThrow([&] { Screen(logic_screen).OnAsrContentToBeClosed(); });
-}
-
-void KestravaLogicScreenControllerPositionUpdate(void* logic_screen,
-                                                 const KestravaControllerRef* controller) {
-  NoThrow([&] { Screen(logic_screen).OnControllerPositionUpdate(ControllerOf(controller)); });
-}
-
-void KestravaLogicScreenControllerDisconnect(void* logic_screen,
-                                             const KestravaControllerRef* controller) {
-  NoThrow([&] { Screen(logic_screen).OnControllerDisconnect(ControllerOf(controller)); });
-}
-
-void KestravaLogicScreenAircraftPositionUpdate(void* logic_screen,
-                                               const KestravaAircraftRef* aircraft) {
-  NoThrow([&] { Screen(logic_screen).OnAircraftPositionUpdate(AircraftOf(aircraft)); });
-}
-
-void KestravaLogicScreenAircraftDisconnect(void* logic_screen,
-                                           const KestravaAircraftRef* aircraft) {
-  NoThrow([&] { Screen(logic_screen).OnAircraftDisconnect(AircraftOf(aircraft)); });
-}
-
-void KestravaLogicScreenFlightPlanUpdate(void* logic_screen, const KestravaAircraftRef* aircraft) {
-  NoThrow([&] { Screen(logic_screen).OnAircraftFlightPlanUpdate(AircraftOf(aircraft)); });
-}
-
-void KestravaLogicScreenAssignedDataUpdate(void* logic_screen, const KestravaAircraftRef* aircraft,
-                                           int data_type) {
-  NoThrow([&] {
-    Screen(logic_screen).OnAircraftControllerAssignedDataUpdate(AircraftOf(aircraft), data_type);
-  });
-}
-
-void KestravaLogicScreenStripPushed(void* logic_screen, const KestravaAircraftRef* aircraft,
-                                    const char* sender, const char* target) {
-  NoThrow([&] {
-    Screen(logic_screen).OnAircraftFlightStripPushed(AircraftOf(aircraft), sender, target);
-  });
-}
-
-bool KestravaLogicScreenCompileCommand(void* logic_screen, const char* command_line) {
-  return NoThrowOr(false, [&] { return Screen(logic_screen).OnCompileCommand(command_line); });
+  // Not a place for an injected fault: the logic's object must end with the display's.
+  kestrava::NoThrow([&] { Screen(logic_screen).OnAsrContentToBeClosed(); });
 }
 
 void KestravaLogicScreenOverObject(void* logic_screen, int type, const char* id,
                                    const KestravaPoint* point, const KestravaRect* area) {
-  NoThrow([&] { Screen(logic_screen).OnOverScreenObject(type, id, PointOf(point), RectOf(area)); });
+  Guard([&] { Screen(logic_screen).OnOverScreenObject(type, id, PointOf(point), RectOf(area)); });
 }
 
 void KestravaLogicScreenClickObject(void* logic_screen, int type, const char* id,
                                     const KestravaPoint* point, const KestravaRect* area,
                                     int button) {
-  NoThrow([&] {
+  Guard([&] {
     Screen(logic_screen).OnClickScreenObject(type, id, PointOf(point), RectOf(area), button);
   });
 }
@@ -220,7 +235,7 @@ void KestravaLogicScreenClickObject(void* logic_screen, int type, const char* id
 void KestravaLogicScreenDoubleClickObject(void* logic_screen, int type, const char* id,
                                           const KestravaPoint* point, const KestravaRect* area,
                                           int button) {
-  NoThrow([&] {
+  Guard([&] {
     Screen(logic_screen).OnDoubleClickScreenObject(type, id, PointOf(point), RectOf(area), button);
   });
 }
@@ -228,15 +243,8 @@ void KestravaLogicScreenDoubleClickObject(void* logic_screen, int type, const ch
 void KestravaLogicScreenMoveObject(void* logic_screen, int type, const char* id,
                                    const KestravaPoint* point, const KestravaRect* area,
                                    bool released) {
-  NoThrow([&] {
+  Guard([&] {
     Screen(logic_screen).OnMoveScreenObject(type, id, PointOf(point), RectOf(area), released);
-  });
-}
-
-void KestravaLogicScreenFunctionCall(void* logic_screen, int function, const char* item_string,
-                                     const KestravaPoint* point, const KestravaRect* area) {
-  NoThrow([&] {
-    Screen(logic_screen).OnFunctionCall(function, item_string, PointOf(point), RectOf(area));
   });
 }
 

@@ -1,9 +1,18 @@
-// The simulator's way to hand the module for the real client its services before the client's
-// entry point runs (the real client never calls it). `env` must outlive the plug-in object; the
-// exit forgets it.
+// The module's own exports beside the client's entry points, for the simulator and the tests; the
+// real client never calls them.
+#include "client/callback_faults.h"
 #include "platform/env.h"
 #include "plugin/module_lifetime.h"
 
-extern "C" __declspec(dllexport) void KestravaUseEnv(kestrava::Env* env) {
-  kestrava::UseEnvForNextLoad(env);
+extern "C" {
+
+// Hands the module its services before the client's entry point runs. `env` must outlive the
+// plug-in object; the exit forgets it.
+__declspec(dllexport) void KestravaUseEnv(kestrava::Env* env) { kestrava::UseEnvForNextLoad(env); }
+
+// Makes the next `count` callbacks fail inside the callback guard.
+__declspec(dllexport) void KestravaInjectCallbackFaults(int count) {
+  kestrava::client::InjectCallbackFaults(count);
 }
+
+}  // extern "C"

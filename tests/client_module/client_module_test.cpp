@@ -186,6 +186,27 @@ TEST_F(ClientModuleTest, AnswersTagItemsAndDeclinesOthersCommands) {
   EXPECT_FALSE(KestravaDoubleCompileCommand(module.plugin(), ".notours 1"));
 }
 
+TEST_F(ClientModuleTest, AFaultInsideACallbackStaysInsideAndTheNextIsAnswered) {
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  auto inject = reinterpret_cast<void (*)(int)>(
+      reinterpret_cast<void*>(GetProcAddress(module.module(), "KestravaInjectCallbackFaults")));
+  ASSERT_NE(inject, nullptr);
+  const auto tag_item = [&] {
+    char text[16] = {};
+    int colour = 0;
+    unsigned long rgb = 0;
+    double size = 0;
+    KestravaDoubleGetTagItem(module.plugin(), &client_.flight_plan, &client_.flight_plan, 85, 0,
+                             text, &colour, &rgb, &size);
+    return std::string(text);
+  };
+  inject(2);
+  EXPECT_EQ(tag_item(), "");  // failed inside: nothing written, nothing thrown at the client
+  EXPECT_FALSE(KestravaDoubleCompileCommand(module.plugin(), ".qex t"));  // failed: declined
+  EXPECT_EQ(tag_item(), "KK");
+}
+
 TEST_F(ClientModuleTest, ScreenDrawsIntoADeviceContextAndEndsItself) {
   LoadedModule module;
   ASSERT_NE(module.plugin(), nullptr);
