@@ -167,26 +167,6 @@ const char* CAircraft::GetPilotName() const { return AircraftText(m_pData, KESTR
 const char* CAircraft::GetGroundState() const {
   return AircraftText(m_pData, KESTRAVA_GROUND_STATE);
 }
-CAircraftPositionData CAircraft::GetPosition() const {
-  CAircraftPositionData data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftFlightPlan CAircraft::GetFlightPlan() const {
-  CAircraftFlightPlan data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftControllerAssignedData CAircraft::GetControllerAssignedData() const {
-  CAircraftControllerAssignedData data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
-  CAircraftExtractedRoute data;
-  data.m_pData = m_pData;
-  return data;
-}
 
 // --- CPlugIn ------------------------------------------------------------------------------------
 

@@ -113,26 +113,6 @@ const char* CAircraft::GetPilotName() const {
 const char* CAircraft::GetGroundState() const {
   return m_pData ? Text(AircraftOf(m_pData)->ground_state) : "";
 }
-CAircraftPositionData CAircraft::GetPosition() const {
-  CAircraftPositionData data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftFlightPlan CAircraft::GetFlightPlan() const {
-  CAircraftFlightPlan data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftControllerAssignedData CAircraft::GetControllerAssignedData() const {
-  CAircraftControllerAssignedData data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
-  CAircraftExtractedRoute data;
-  data.m_pData = m_pData;
-  return data;
-}
 
 // --- CPlugIn
 // --------------------------------------------------------------------------------------

@@ -1,9 +1,30 @@
-// The host interface's default callbacks: a plug-in or screen object answers only the callbacks it
-// overrides. Every binding of the interface (the stand-in host, the module for the real client)
-// builds these.
+// What every binding of the host interface (the stand-in host, the module for the real client)
+// shares: the default callbacks, so that a plug-in or screen object answers only the callbacks it
+// overrides, and an aircraft's parts, which are handles on the same aircraft.
 #include "plugin/EuroScopePlugIn.h"
 
 namespace EuroScopePlugIn {
+
+CAircraftPositionData CAircraft::GetPosition() const {
+  CAircraftPositionData data;
+  data.m_pData = m_pData;
+  return data;
+}
+CAircraftFlightPlan CAircraft::GetFlightPlan() const {
+  CAircraftFlightPlan data;
+  data.m_pData = m_pData;
+  return data;
+}
+CAircraftControllerAssignedData CAircraft::GetControllerAssignedData() const {
+  CAircraftControllerAssignedData data;
+  data.m_pData = m_pData;
+  return data;
+}
+CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
+  CAircraftExtractedRoute data;
+  data.m_pData = m_pData;
+  return data;
+}
 
 void CPlugIn::OnControllerPositionUpdate(CController) {}
 void CPlugIn::OnControllerDisconnect(CController) {}
