@@ -57,11 +57,13 @@ bool FakeEnv::SleepFor(std::chrono::milliseconds duration, std::stop_token stop)
   return WaitUnlessStopped(clock_changed_, lock, stop, [&] { return unix_millis_ >= until; });
 }
 
-bool FakeEnv::AppendLine(const std::string& path, std::string_view line) {
+AppendResult FakeEnv::AppendLine(const std::string& path, std::string_view line) {
   std::lock_guard lock(mutex_);
-  if (std::find(unwritable.begin(), unwritable.end(), path) != unwritable.end()) return false;
+  if (std::find(unwritable.begin(), unwritable.end(), path) != unwritable.end()) {
+    return AppendResult::Failed(kAppendReasonDenied);
+  }
   files[path].emplace_back(line);
-  return true;
+  return AppendResult::Appended();
 }
 
 std::thread FakeEnv::StartThread(std::function<void()> body) {
@@ -88,14 +90,14 @@ int FakeEnv::RunPostedTasks() {
   }
 }
 
-std::optional<HttpResponse> FakeEnv::HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                             std::stop_token /*stop*/) {
+HttpResult FakeEnv::HttpGet(const std::string& url, std::size_t max_body_bytes,
+                            std::stop_token /*stop*/) {
   std::lock_guard lock(mutex_);
   http_requests.push_back(url);
   for (const auto& [prefix, body] : http_bodies) {
     if (url.rfind(prefix, 0) == 0) return HttpResponse{200, body.substr(0, max_body_bytes)};
   }
-  return std::nullopt;
+  return HttpFailure::kRefused;
 }
 
 void FakeEnv::ShowNotice(const std::string& caption, const std::string& text,

@@ -29,8 +29,8 @@ class FakeEnv : public Env {
   bool SleepUntil(std::int64_t deadline, std::stop_token stop) override;
   bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override;
 
-  // --- Files: appended lines per path; paths in `unwritable` fail to open. ---
-  bool AppendLine(const std::string& path, std::string_view line) override;
+  // --- Files: appended lines per path; paths in `unwritable` fail to open ("access denied"). ---
+  AppendResult AppendLine(const std::string& path, std::string_view line) override;
   std::map<std::string, std::vector<std::string>> files;
   std::vector<std::string> unwritable;
 
@@ -39,9 +39,9 @@ class FakeEnv : public Env {
   void PostToHostThread(std::function<void()> task) override;
   int RunPostedTasks();
 
-  // --- Network: answers by URL prefix; unanswered URLs fail. Requests are recorded. ---
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override;
+  // --- Network: answers by URL prefix; unanswered URLs are refused. Requests are recorded. ---
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override;
   std::map<std::string, std::string> http_bodies;  // URL prefix -> body
   std::vector<std::string> http_requests;
   std::uint32_t MachineId() override { return machine_id; }
