@@ -136,6 +136,7 @@ int FakeEnv::RunModalDialog(const DialogRequest& request) {
 
 std::optional<ColorRef> FakeEnv::ChooseColour(const ColourRequest& request) {
   colour_requests.push_back(request);
+  shown_in_order.emplace_back("colour dialog");
   if (colour_answers.empty()) return std::nullopt;
   const std::optional<ColorRef> answer = colour_answers.front();
   colour_answers.pop_front();
@@ -144,10 +145,12 @@ std::optional<ColorRef> FakeEnv::ChooseColour(const ColourRequest& request) {
 
 void FakeEnv::ShowValidationMessage(const std::string& text) {
   validation_messages.push_back(text);
+  shown_in_order.push_back(text);
 }
 
 std::optional<std::string> FakeEnv::ChooseSaveFile(const SaveFileRequest& request) {
   save_file_requests.push_back(request);
+  shown_in_order.emplace_back("save-file dialog");
   if (save_file_answers.empty()) return std::nullopt;
   std::optional<std::string> answer = std::move(save_file_answers.front());
   save_file_answers.pop_front();

@@ -77,6 +77,9 @@ class FakeEnv : public Env {
   std::vector<std::string> validation_messages;
   std::deque<std::optional<std::string>> save_file_answers;
   std::vector<SaveFileRequest> save_file_requests;
+  // What showed over the dialog, in order: a validation message's text, "colour dialog",
+  // "save-file dialog".
+  std::vector<std::string> shown_in_order;
 
   std::mutex& mutex() { return mutex_; }
 
