@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "platform/append_result.h"
+#include "platform/button_colours.h"
 #include "platform/dialog.h"
 #include "platform/drawing.h"
 #include "platform/http_result.h"
@@ -92,6 +93,9 @@ class Env {
   virtual Drawing& DrawingService() = 0;
 
   // --- Dialogs (the host's thread) ------------------------------------------------------------
+  // The system's current button colours (platform/button_colours.h); kDefaultButtonColours where
+  // the system has none.
+  virtual ButtonColours SystemButtonColours() = 0;
   // Runs the dialog modally (platform/dialog.h) and returns its result: what EndDialog was given
   // (kIdOk, kIdCancel), or -1 when the template cannot be found or the dialog not made.
   virtual int RunModalDialog(const DialogRequest& request) = 0;
@@ -140,6 +144,7 @@ class EnvWrapper : public Env {
   bool SetClipboardText(const std::string& text) override { return target_.SetClipboardText(text); }
   void PlayAlarmSound(const std::string& display) override { target_.PlayAlarmSound(display); }
   Drawing& DrawingService() override { return target_.DrawingService(); }
+  ButtonColours SystemButtonColours() override { return target_.SystemButtonColours(); }
   int RunModalDialog(const DialogRequest& request) override {
     return target_.RunModalDialog(request);
   }

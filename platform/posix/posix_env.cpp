@@ -99,6 +99,7 @@ class PosixEnv final : public Env {
   Drawing& DrawingService() override { return drawing_; }
   // Dialogs run headless: nobody sits at a Linux stand-in host, so a dialog without a script
   // closes at once as by its close box, and the standard dialogs are cancelled.
+  ButtonColours SystemButtonColours() override { return kDefaultButtonColours; }
   int RunModalDialog(const DialogRequest& request) override { return RunHeadlessDialog(request); }
   std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
     return std::nullopt;

@@ -92,6 +92,11 @@ class Win32Env final : public Env {
 
   Drawing& DrawingService() override { return drawing_; }
 
+  ButtonColours SystemButtonColours() override {
+    const auto colour = [](int index) { return static_cast<ColorRef>(GetSysColor(index)); };
+    return {colour(COLOR_BTNTEXT),     colour(COLOR_3DFACE),   colour(COLOR_3DLIGHT),
+            colour(COLOR_3DHIGHLIGHT), colour(COLOR_3DSHADOW), colour(COLOR_3DDKSHADOW)};
+  }
   int RunModalDialog(const DialogRequest& request) override { return RunWin32ModalDialog(request); }
 
   std::optional<ColorRef> ChooseColour(const ColourRequest& request) override {

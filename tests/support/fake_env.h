@@ -67,6 +67,7 @@ class FakeEnv : public Env {
   // --- Dialogs: run headless (platform/headless/headless_dialog.h); `dialog_script` acts for a
   // request that brings none (empty: the dialog closes at once as by its close box). The
   // standard dialogs answer from the queues (empty: cancelled) and record their requests. ---
+  ButtonColours SystemButtonColours() override { return kDefaultButtonColours; }
   int RunModalDialog(const DialogRequest& request) override;
   std::optional<ColorRef> ChooseColour(const ColourRequest& request) override;
   void ShowValidationMessage(const std::string& text) override;
