@@ -3,9 +3,8 @@
 Prints a table: what is measured, the figure (the median when the benchmarks were repeated), the
 target, and figure/target as a ratio that is 1 or more when the target is met. Exits 1 when a
 target is missed, a benchmark reported an error (its targets show "failed", a miss), or a
-benchmark a target names did not run (with
---partial, when a filter left benchmarks out, such a target is listed as not run and not
-counted).
+benchmark a target names did not run (with --partial, when a filter left benchmarks out, such a
+target is listed as not run and not counted).
 
     python3 scripts/bench_targets.py RESULTS.json [--partial]
 
