@@ -13,7 +13,8 @@ namespace kestrava {
 namespace {
 
 // Appends the report's position to the record's history and watches the speed crossing.
-void PositionStep(Env& env, CAircraftData& record, EuroScopePlugIn::CAircraft aircraft) {
+void PositionStep(Env& env, StatisticsLogHealth& log_health, CAircraftData& record,
+                  EuroScopePlugIn::CAircraft aircraft) {
   const EuroScopePlugIn::CAircraftPositionData report = aircraft.GetPosition();
   record.m_Positions.push_back(report.GetPosition());
   const int gs = report.GetReportedGS();
@@ -23,11 +24,11 @@ void PositionStep(Env& env, CAircraftData& record, EuroScopePlugIn::CAircraft ai
   if (previous <= kGroundSpeedThresholdKnots && gs > kGroundSpeedThresholdKnots) {
     record.m_TakeOffTime = env.NowUtc();
     record.m_TakenOff = true;
-    WriteStatisticsLog(env, aircraft, true, record);
+    WriteStatisticsLog(env, log_health, aircraft, true, record);
   } else if (previous > kGroundSpeedThresholdKnots && gs <= kGroundSpeedThresholdKnots) {
     record.m_LandingTime = env.NowUtc();
     record.m_Landed = true;
-    WriteStatisticsLog(env, aircraft, false, record);
+    WriteStatisticsLog(env, log_health, aircraft, false, record);
   }
 }
 
@@ -38,11 +39,11 @@ void QEXPlugin::OnAircraftPositionUpdate(EuroScopePlugIn::CAircraft aircraft) {
     const char* callsign = aircraft.GetCallsign();
     const int index = registry_.FindAircraft(callsign);
     if (index != -1) {
-      PositionStep(env_, registry_.GetAircraft(index), aircraft);
+      PositionStep(env_, log_health_, registry_.GetAircraft(index), aircraft);
       return;
     }
     CAircraftData record(callsign);
-    PositionStep(env_, record, aircraft);
+    PositionStep(env_, log_health_, record, aircraft);
     registry_.AddAircraft(std::move(record));
   });
 }

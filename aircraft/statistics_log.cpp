@@ -71,12 +71,18 @@ std::string ComposeStatisticsLine(EuroScopePlugIn::CAircraft aircraft, bool depa
   return line;
 }
 
-void WriteStatisticsLog(Env& env, EuroScopePlugIn::CAircraft aircraft, bool departure,
-                        const CAircraftData& record) {
+void WriteStatisticsLog(Env& env, StatisticsLogHealth& health, EuroScopePlugIn::CAircraft aircraft,
+                        bool departure, const CAircraftData& record) {
   if (!LogEnabled || !aircraft.IsValid()) return;
   if (departure ? !record.m_TakenOff : !record.m_Landed) return;
   const SystemTime& time = departure ? record.m_TakeOffTime : record.m_LandingTime;
-  env.AppendLine(LogFilePath, ComposeStatisticsLine(aircraft, departure, time));
+  const AppendResult result =
+      env.AppendLine(LogFilePath, ComposeStatisticsLine(aircraft, departure, time));
+  if (result) {
+    health.LineWritten();
+  } else {
+    health.LineLost(LogFilePath, result.reason);
+  }
 }
 
 }  // namespace kestrava

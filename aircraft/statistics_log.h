@@ -10,7 +10,8 @@
 //
 // The file is opened, appended to and closed for every line (Env::AppendLine), so the path may
 // change between lines. A line is appended whole or not at all: on a full disk it is lost, never
-// cut or glued to the next one. A file that cannot be opened or written is skipped silently.
+// cut or glued to the next one. A line that cannot be written is lost and reported to the log's
+// health (aircraft/statistics_log_health.h), which tells the controller.
 //
 // Thread: the host's thread (LogEnabled and LogFilePath are read there).
 #pragma once
@@ -19,6 +20,7 @@
 #include <string_view>
 
 #include "aircraft/CAircraftData.h"
+#include "aircraft/statistics_log_health.h"
 #include "platform/env.h"
 #include "platform/system_time.h"
 #include "plugin/EuroScopePlugIn.h"
@@ -38,8 +40,8 @@ std::string ComposeStatisticsLine(EuroScopePlugIn::CAircraft aircraft, bool depa
 // The write operation, called right after a take-off (`departure` true) or landing has been
 // stamped in `record`: appends the line with the record's take-off or landing time. Writes
 // nothing when the log is off, the aircraft handle is empty, or the record's flag for the event
-// is not set; reports nothing when the file cannot be opened.
-void WriteStatisticsLog(Env& env, EuroScopePlugIn::CAircraft aircraft, bool departure,
-                        const CAircraftData& record);
+// is not set. Whether the line was written goes to `health`.
+void WriteStatisticsLog(Env& env, StatisticsLogHealth& health, EuroScopePlugIn::CAircraft aircraft,
+                        bool departure, const CAircraftData& record);
 
 }  // namespace kestrava

@@ -17,19 +17,18 @@
 namespace kestrava {
 namespace {
 
-constexpr double kRequestSquawkTargetSeconds = 100e-6;
-
 // Fake clock and host-thread queue, real HTTP.
 class CurlEnv : public testing::FakeEnv {
  public:
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override {
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override {
     return CurlHttpGet(url, max_body_bytes, std::move(stop));
   }
 };
 
 // A departure asks for a code at every call; each request waits 2 s for the service on a
-// worker of its own. Fails the run when the host's thread spends more than the target a call.
+// worker of its own. The time a call is compared with its target by scripts/bench; the run
+// itself checks only what does not depend on the machine's speed.
 void BM_RequestSquawkWhileServiceTakesTwoSeconds(benchmark::State& state) {
   squawk_service::ServiceOptions options;
   options.fault = squawk_service::Fault::kDelay;
@@ -51,15 +50,10 @@ void BM_RequestSquawkWhileServiceTakesTwoSeconds(benchmark::State& state) {
   departure.flight_plan.destination = "KJFK";
   const EuroScopePlugIn::CAircraft handle = plugin->AircraftSelect("BAW1");
 
-  const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) plugin->RequestSquawk(handle);
-  const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
 
   state.counters["requests_in_flight"] = plugin->workers().Running();
   plugin.reset();  // aborts every exchange still waiting for the service
-  if (spent.count() / static_cast<double>(state.iterations()) > kRequestSquawkTargetSeconds) {
-    state.SkipWithError("RequestSquawk took more than 100 microseconds a call");
-  }
 }
 // Bounded: every call leaves a worker waiting 2 s. Run once even when repetitions are asked for:
 // a repetition would start while the last one's 300 workers are still ending.

@@ -28,6 +28,17 @@ int Count(const std::string& text) { return static_cast<int>(text.size()); }
 
 }  // namespace
 
+CColorButton::CColorButton(Env& env) {
+  const ButtonColours system = env.SystemButtonColours();
+  m_TextColour = system.text;
+  m_FaceColour = system.face;
+  m_DisabledFaceColour = system.face;
+  m_LightColour = system.light;
+  m_HighlightColour = system.highlight;
+  m_ShadowColour = system.shadow;
+  m_DarkShadowColour = system.dark_shadow;
+}
+
 void CColorButton::SetColour(ColorRef face, ColorRef text) {
   m_FaceColour = face;
   m_TextColour = text;

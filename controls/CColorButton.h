@@ -7,9 +7,9 @@
 // with a black outline when focused or default; sunken outlines when pressed) and its caption if
 // it has one.
 //
-// The colours at construction are Windows' default system colours since Vista, as constants
-// (the logic reads no system settings): button face 0xF0F0F0, 3-D light 0xE3E3E3, highlight
-// 0xFFFFFF, shadow 0xA0A0A0, dark shadow 0x696969, button text black.
+// The colours at construction are the system's button colours, read through the Env
+// (Env::SystemButtonColours; Windows' defaults where the system has none); the face colour is the
+// system's until SetColour.
 //
 // Thread: the host's thread, inside its dialog's run (SetColour also before it).
 #pragma once
@@ -18,6 +18,7 @@
 
 #include "controls/dialog_control.h"
 #include "platform/drawing.h"
+#include "platform/env.h"
 
 namespace kestrava {
 
@@ -34,12 +35,8 @@ class CColorButton : public CButton {
   static constexpr int kFrameRaised = 2;
   static constexpr int kFrameOutline = 4;
 
-  static constexpr ColorRef kSysButtonText = 0x000000;
-  static constexpr ColorRef kSysButtonFace = 0xF0F0F0;
-  static constexpr ColorRef kSys3dLight = 0xE3E3E3;
-  static constexpr ColorRef kSysHighlight = 0xFFFFFF;
-  static constexpr ColorRef kSysShadow = 0xA0A0A0;
-  static constexpr ColorRef kSysDarkShadow = 0x696969;
+  // Takes the system's button colours from `env`.
+  explicit CColorButton(Env& env);
 
   // Stores the face and text colours; repaints the button when its dialog runs.
   void SetColour(ColorRef face, ColorRef text);
@@ -63,13 +60,13 @@ class CColorButton : public CButton {
   // members are written back to the controls.
   static void ChooseColour(CDialog& dialog, ColorRef& colour, CColorButton& button);
 
-  ColorRef m_TextColour = kSysButtonText;
-  ColorRef m_FaceColour = kSysButtonFace;
-  ColorRef m_DisabledFaceColour = kSysButtonFace;
-  ColorRef m_LightColour = kSys3dLight;
-  ColorRef m_HighlightColour = kSysHighlight;
-  ColorRef m_ShadowColour = kSysShadow;
-  ColorRef m_DarkShadowColour = kSysDarkShadow;
+  ColorRef m_TextColour;
+  ColorRef m_FaceColour;
+  ColorRef m_DisabledFaceColour;
+  ColorRef m_LightColour;
+  ColorRef m_HighlightColour;
+  ColorRef m_ShadowColour;
+  ColorRef m_DarkShadowColour;
 };
 
 }  // namespace kestrava

@@ -171,4 +171,15 @@ void CPlugIn::OpenPopupEdit(ScreenRect area, int functionCode, const char* initi
       ->world->OpenPopup(standin::PopupEdit{functionCode, initialText ? initialText : "", area});
 }
 
+void CPlugIn::DisplayUserMessage(const char* handler, const char* sender, const char* message,
+                                 bool showHandler, bool showUnread, bool showUnreadEvenIfBusy,
+                                 bool startFlashing, bool needConfirmation) {
+  if (m_pBinding == nullptr) return;
+  const auto text = [](const char* s) { return std::string(s ? s : ""); };
+  BindingOf(m_pBinding)
+      ->world->UserMessageShown(standin::UserMessage{text(handler), text(sender), text(message),
+                                                     showHandler, showUnread, showUnreadEvenIfBusy,
+                                                     startFlashing, needConfirmation});
+}
+
 }  // namespace EuroScopePlugIn

@@ -102,6 +102,9 @@ void World::UnloadPlugIn(const std::function<void()>& before_close) {
   --depth_;
   plugin_ = nullptr;
   binding_.reset();
+  // Tasks the module handed to the host's thread hold its code: they are run out (its workers
+  // have stopped, so they do nothing) before the module goes.
+  TheDesktop().RunPostedTasks();
   if (before_close) before_close();
   module_.reset();
 }
@@ -218,6 +221,11 @@ bool World::CompileCommand(const std::string& line) {
 void World::OpenPopup(PopupEdit popup) {
   popup_ = popup;
   if (observer_ != nullptr) observer_->PopupEditOpened(popup);
+}
+
+void World::UserMessageShown(UserMessage message) {
+  user_messages_.push_back(std::move(message));
+  if (observer_ != nullptr) observer_->UserMessageShown(user_messages_.back());
 }
 
 void World::SquawkSetByPlugIn(Aircraft& aircraft, const std::string& code) {

@@ -63,6 +63,20 @@ struct PopupEdit {
   EuroScopePlugIn::ScreenRect area;
 };
 
+// A message the plug-in showed in the host's message area, with its flags.
+struct UserMessage {
+  std::string handler;
+  std::string sender;
+  std::string message;
+  bool show_handler = false;
+  bool show_unread = false;
+  bool show_unread_even_if_busy = false;
+  bool start_flashing = false;
+  bool need_confirmation = false;
+
+  friend bool operator==(const UserMessage&, const UserMessage&) = default;
+};
+
 // What the stand-in host reports to whoever drives it (the simulator, tests). Every method has
 // an empty default.
 class WorldObserver {
@@ -73,6 +87,7 @@ class WorldObserver {
   virtual void SquawkSet(const std::string& /*callsign*/, const std::string& /*code*/) {}
   virtual void ClearedAltitudeSet(const std::string& /*callsign*/, int /*feet*/) {}
   virtual void PopupEditOpened(const PopupEdit& /*popup*/) {}
+  virtual void UserMessageShown(const UserMessage& /*message*/) {}
   virtual void DisplaySettingsSaved(const std::string& /*display*/, const std::string& /*key*/,
                                     const std::string& /*description*/, const char* /*value*/) {}
 };
@@ -115,6 +130,8 @@ class World {
   void Select(const std::string& callsign);  // "" for none
   Aircraft* Selected();
   const std::optional<PopupEdit>& popup() const { return popup_; }
+  // Every message the plug-in showed, oldest first.
+  const std::vector<UserMessage>& user_messages() const { return user_messages_; }
 
   // --- Plug-in module -------------------------------------------------------------------------
   // Loads the module and calls its entry. `before_init` runs between loading and the entry, with
@@ -163,6 +180,7 @@ class World {
   PlugInBinding* AttachBinding(EuroScopePlugIn::CPlugIn* plugin);
   void DetachBinding(EuroScopePlugIn::CPlugIn* plugin);
   void OpenPopup(PopupEdit popup);
+  void UserMessageShown(UserMessage message);
   void SquawkSetByPlugIn(Aircraft& aircraft, const std::string& code);
   void ClearedAltitudeSetByPlugIn(Aircraft& aircraft, int feet);
   void PluginSavedSetting(const std::string& key, const std::string& description,
@@ -180,6 +198,7 @@ class World {
   std::vector<std::string> creation_order_;
   std::string selected_;
   std::optional<PopupEdit> popup_;
+  std::vector<UserMessage> user_messages_;
   WorldObserver* observer_ = nullptr;
 
   ModuleOpener open_module_;

@@ -20,17 +20,14 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/append_result.h"
+#include "platform/button_colours.h"
 #include "platform/dialog.h"
 #include "platform/drawing.h"
+#include "platform/http_result.h"
 #include "platform/system_time.h"
 
 namespace kestrava {
-
-// Result of an HTTP exchange: the body, cut at the caller's limit.
-struct HttpResponse {
-  int status = 0;
-  std::string body;
-};
 
 class Env {
  public:
@@ -55,9 +52,10 @@ class Env {
 
   // --- Files ----------------------------------------------------------------------------------
   // Appends `line` and the platform's line end (CR LF on Windows, LF elsewhere) to the file at
-  // `path`, creating it when missing: whole or not at all (platform/file_append.h). Returns
-  // false, leaving the file as it was, when it cannot be opened or written (a full disk).
-  virtual bool AppendLine(const std::string& path, std::string_view line) = 0;
+  // `path`, creating it when missing: whole or not at all (platform/file_append.h). When it
+  // cannot be opened or written (a full disk) the file stays as it was and the result gives the
+  // reason (platform/append_result.h).
+  virtual AppendResult AppendLine(const std::string& path, std::string_view line) = 0;
 
   // --- Workers --------------------------------------------------------------------------------
   // Starts `body` on a new thread of normal priority. The caller owns the returned thread.
@@ -69,10 +67,11 @@ class Env {
 
   // --- Network (any thread) ---------------------------------------------------------------------
   // One HTTP GET whose answer comes from the server, never from a cache. Reads at most
-  // `max_body_bytes` of the body. Connect timeout 4 s, whole exchange 10 s; returns nothing on
-  // any failure or when `stop` is requested (which aborts the exchange promptly).
-  virtual std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                              std::stop_token stop) = 0;
+  // `max_body_bytes` of the body. Connect timeout 4 s, whole exchange 10 s. Any reply counts,
+  // whatever its status; otherwise the result tells why none came (platform/http_result.h). A
+  // stop request aborts the exchange promptly (HttpFailure::kBroken).
+  virtual HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                             std::stop_token stop) = 0;
 
   // A stable 32-bit number identifying this machine (any thread).
   virtual std::uint32_t MachineId() = 0;
@@ -94,6 +93,9 @@ class Env {
   virtual Drawing& DrawingService() = 0;
 
   // --- Dialogs (the host's thread) ------------------------------------------------------------
+  // The system's current button colours (platform/button_colours.h); kDefaultButtonColours where
+  // the system has none.
+  virtual ButtonColours SystemButtonColours() = 0;
   // Runs the dialog modally (platform/dialog.h) and returns its result: what EndDialog was given
   // (kIdOk, kIdCancel), or -1 when the template cannot be found or the dialog not made.
   virtual int RunModalDialog(const DialogRequest& request) = 0;
@@ -121,7 +123,7 @@ class EnvWrapper : public Env {
   bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override {
     return target_.SleepFor(duration, std::move(stop));
   }
-  bool AppendLine(const std::string& path, std::string_view line) override {
+  AppendResult AppendLine(const std::string& path, std::string_view line) override {
     return target_.AppendLine(path, line);
   }
   std::thread StartThread(std::function<void()> body) override {
@@ -130,8 +132,8 @@ class EnvWrapper : public Env {
   void PostToHostThread(std::function<void()> task) override {
     target_.PostToHostThread(std::move(task));
   }
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override {
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override {
     return target_.HttpGet(url, max_body_bytes, std::move(stop));
   }
   std::uint32_t MachineId() override { return target_.MachineId(); }
@@ -142,6 +144,7 @@ class EnvWrapper : public Env {
   bool SetClipboardText(const std::string& text) override { return target_.SetClipboardText(text); }
   void PlayAlarmSound(const std::string& display) override { target_.PlayAlarmSound(display); }
   Drawing& DrawingService() override { return target_.DrawingService(); }
+  ButtonColours SystemButtonColours() override { return target_.SystemButtonColours(); }
   int RunModalDialog(const DialogRequest& request) override {
     return target_.RunModalDialog(request);
   }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/append_result.h"
+
 namespace kestrava {
 
 // How much the system's writes take, for tests that model a full disk or short writes: writes
@@ -21,8 +23,9 @@ struct WriteLimit {
 // Appends `bytes` to the file at `path`, creating it when missing, with as many writes as the
 // system needs. When a write fails (a full disk, a quota, an I/O error) the file is cut back to
 // the length it had before the call, so no part of `bytes` stays to be glued to the next
-// append, and the call returns false. Returns false, writing nothing, when the file cannot be
-// opened.
-bool AppendToFile(const std::string& path, std::string_view bytes, const WriteLimit& limit = {});
+// append, and the result gives the reason (a write refused by `limit` is a full disk). Writes
+// nothing when the file cannot be opened, giving the reason.
+AppendResult AppendToFile(const std::string& path, std::string_view bytes,
+                          const WriteLimit& limit = {});
 
 }  // namespace kestrava

@@ -178,6 +178,10 @@ class ESPI_API CPlugIn {
   CAircraft AircraftSelect(const char* callsign);  // empty handle when unknown
   CAircraft AircraftSelectASEL();                  // empty handle when none is selected
   void OpenPopupEdit(ScreenRect area, int functionCode, const char* initialText);
+  // Shows `message` from `sender` in the host's message area, under the tab `handler`.
+  void DisplayUserMessage(const char* handler, const char* sender, const char* message,
+                          bool showHandler, bool showUnread, bool showUnreadEvenIfBusy,
+                          bool startFlashing, bool needConfirmation);
 
   void* m_pBinding = nullptr;  // host-owned
 };

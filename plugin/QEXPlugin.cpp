@@ -45,10 +45,11 @@ QEXPlugin::QEXPlugin(Env& env, AircraftRegistry& registry)
   LoadInitialAltitudes();
   RegisterItemsAndFunctions();
   const char* full_name = ControllerMyself().GetFullName();
-  workers_.Start([&env = env_, url_template = StartupUrlTemplate,
+  workers_.Start([&env = env_, &workers = workers_, &health = service_health_,
+                  url_template = StartupUrlTemplate,
                   full_name = std::string(full_name != nullptr ? full_name : ""),
                   version = std::string(kPlugInVersion)](std::stop_token stop) {
-    StartupWorker(env, url_template, full_name, version, stop);
+    StartupWorker(env, workers, health, url_template, full_name, version, stop);
   });
 }
 

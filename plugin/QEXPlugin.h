@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "aircraft/AircraftRegistry.h"
+#include "aircraft/statistics_log_health.h"
 #include "altitudes/CAltEntry.h"
 #include "platform/env.h"
 #include "platform/worker_group.h"
 #include "plugin/EuroScopePlugIn.h"
 #include "squawk/CICAOEntry.h"
+#include "squawk/service_health.h"
 
 namespace kestrava {
 
@@ -75,6 +77,7 @@ class QEXPlugin : public EuroScopePlugIn::CPlugIn {
   Env& env() { return env_; }
   AircraftRegistry& registry() { return registry_; }
   WorkerGroup& workers() { return workers_; }
+  SquawkServiceHealth& service_health() { return service_health_; }
 
   std::vector<CICAOEntry> m_SquawkAirports;
   std::vector<CAltEntry> m_InitialAltitudes;
@@ -103,6 +106,9 @@ class QEXPlugin : public EuroScopePlugIn::CPlugIn {
 
   Env& env_;
   AircraftRegistry& registry_;
+  // What the controller has been told of failing services; workers' tasks reach the first.
+  SquawkServiceHealth service_health_{*this};
+  StatisticsLogHealth log_health_{*this};
   WorkerGroup workers_;  // stopped first in the destructor
 };
 

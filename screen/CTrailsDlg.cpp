@@ -14,7 +14,7 @@ constexpr std::int32_t kShapeCount = 3;
 
 }  // namespace
 
-CTrailsDlg::CTrailsDlg(Env& env) : CDialog(IDD_HISTORY_TRAILS, env) {}
+CTrailsDlg::CTrailsDlg(Env& env) : CDialog(IDD_HISTORY_TRAILS, env), m_ColourButton(env) {}
 
 void CTrailsDlg::DoDataExchange(DataExchange& dx) {
   DDX_Control(dx, IDC_TRAILS_COUNT_SPIN, m_CountSpin);

@@ -2,9 +2,9 @@
 
 Prints a table: what is measured, the figure (the median when the benchmarks were repeated), the
 target, and figure/target as a ratio that is 1 or more when the target is met. Exits 1 when a
-target is missed, a benchmark reported an error, or a benchmark a target names did not run (with
---partial, when a filter left benchmarks out, such a target is listed as not run and not
-counted).
+target is missed, a benchmark reported an error (its targets show "failed", a miss), or a
+benchmark a target names did not run (with --partial, when a filter left benchmarks out, such a
+target is listed as not run and not counted).
 
     python3 scripts/bench_targets.py RESULTS.json [--partial]
 
@@ -79,11 +79,15 @@ def main(path, partial):
         report = json.load(results)
     # With repetitions, each benchmark's median counts.
     runs = {}
+    errors = {}  # benchmark name -> its error: its figures are misses, never numbers
     failed = False
     for run in report["benchmarks"]:
         if run.get("error_occurred"):
-            print(f"FAILED  {run['name']}: {run.get('error_message', '')}")
+            name = re.sub(r"/repeats:\d+", "", run.get("run_name", run["name"]))
+            errors[name] = run.get("error_message", "")
+            print(f"FAILED  {run['name']}: {errors[name]}")
             failed = True
+            continue
         # A benchmark with a repetition count of its own carries it in its name.
         if run.get("run_type") == "aggregate":
             if run.get("aggregate_name") == "median":
@@ -95,7 +99,11 @@ def main(path, partial):
     for what, figure, sense, target, unit in TARGETS:
         try:
             value = figure(runs)
-        except KeyError:
+        except KeyError as missing:
+            if missing.args and missing.args[0] in errors:
+                failed = True
+                rows.append((what, "failed", f"{sense} {shown(target, unit)}", "", "MISSED"))
+                continue
             failed |= not partial
             rows.append((what, "not run", f"{sense} {shown(target, unit)}", "",
                          "" if partial else "MISSED"))

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "squawk/service_location.h"
 #include "squawk/service_replies.h"
@@ -9,12 +10,23 @@
 namespace kestrava {
 namespace {
 
-// The body of a reply the server answered with success; nothing otherwise.
-std::optional<std::string> SuccessBody(Env& env, const std::string& url, std::size_t limit,
-                                       std::stop_token stop) {
-  std::optional<HttpResponse> response = env.HttpGet(url, limit, stop);
-  if (!response || response->status < 200 || response->status > 299) return std::nullopt;
-  return std::move(response->body);
+// The body of a reply the server answered with success, or why there is none.
+struct Reply {
+  std::optional<std::string> body;
+  std::string failure;
+};
+
+Reply SuccessBody(Env& env, const std::string& url, std::size_t limit, std::stop_token stop) {
+  HttpResult result = env.HttpGet(url, limit, std::move(stop));
+  if (!result) return {std::nullopt, FailureReason(result.failure())};
+  if (result->status < 200 || result->status > 299) {
+    return {std::nullopt, StatusReason(result->status)};
+  }
+  return {std::move(result->body), {}};
+}
+
+void HandOverFailure(WorkerGroup& workers, SquawkServiceHealth& health, std::string reason) {
+  workers.PostToHost([&health, reason = std::move(reason)] { health.ExchangeFailed(reason); });
 }
 
 const char* Flag(bool on) { return on ? "1" : "0"; }
@@ -27,40 +39,52 @@ std::string GetMachineId(Env& env) {
   return text;
 }
 
-void StartupWorker(Env& env, const UrlTemplate& url_template, const std::string& full_name,
+void StartupWorker(Env& env, WorkerGroup& workers, SquawkServiceHealth& health,
+                   const UrlTemplate& url_template, const std::string& full_name,
                    const std::string& version, std::stop_token stop) {
   const std::string url = FillUrlTemplate(url_template, {GetMachineId(env), full_name, version});
-  const std::optional<std::string> body = SuccessBody(env, url, kStartupReplyLimit, stop);
-  if (!body || stop.stop_requested()) return;
-  const std::optional<StartupReply> reply = ParseStartupReply(*body);
-  if (!reply) return;
-  StartId.store(reply->start_id);
-  if (reply->status == kStatusUpdateAvailable) {
+  Reply reply = SuccessBody(env, url, kStartupReplyLimit, stop);
+  if (stop.stop_requested()) return;
+  const std::optional<StartupReply> parsed =
+      reply.body ? ParseStartupReply(*reply.body) : std::nullopt;
+  if (!parsed) {
+    HandOverFailure(workers, health, reply.body ? kReasonUnreadableReply : reply.failure);
+    return;
+  }
+  StartId.store(parsed->start_id);
+  workers.PostToHost([&health] { health.ExchangeSucceeded(); });
+  if (parsed->status == kStatusUpdateAvailable) {
     env.ShowNotice(kUpdateNoticeCaption, kUpdateNoticeText, stop);
   }
 }
 
-void SquawkAssignWorker(Env& env, WorkerGroup& workers, const UrlTemplate& url_template,
-                        const SquawkRequest& request, std::stop_token stop) {
+void SquawkAssignWorker(Env& env, WorkerGroup& workers, SquawkServiceHealth& health,
+                        const UrlTemplate& url_template, const SquawkRequest& request,
+                        std::stop_token stop) {
   const std::string url = FillUrlTemplate(
       url_template,
       {request.origin, request.destination, request.controller_callsign, request.controller_name,
        request.aircraft_callsign, request.pilot_name, GetMachineId(env),
        Flag(request.override_code), Flag(request.ground), StartId.load()});
-  const std::optional<std::string> body = SuccessBody(env, url, kAssignReplyLimit, stop);
-  if (!body) return;
-  const std::optional<std::int32_t> value = ReadAssignReplyValue(*body);
-  if (!value || stop.stop_requested() || request.completion == nullptr ||
-      request.plugin == nullptr) {
+  Reply reply = SuccessBody(env, url, kAssignReplyLimit, stop);
+  if (stop.stop_requested()) return;
+  if (!reply.body) {
+    HandOverFailure(workers, health, std::move(reply.failure));
     return;
   }
-  std::string code = DecodeSquawk(*value);
+  const std::optional<std::int32_t> value = ReadAssignReplyValue(*reply.body);
+  std::string code = value ? DecodeSquawk(*value) : std::string();
   // The recycle code asks for a new code: set from a reply, it would start the next request,
   // and a service that keeps answering it would be asked without end.
-  if (code == kRecycleSquawkCode) return;
-  workers.PostToHost([completion = request.completion, plugin = request.plugin,
-                      callsign = request.aircraft_callsign,
-                      code = std::move(code)] { completion(callsign, code, *plugin); });
+  if (!value || code == kRecycleSquawkCode) {
+    HandOverFailure(workers, health, kReasonUnreadableReply);
+    return;
+  }
+  workers.PostToHost([&health, completion = request.completion, plugin = request.plugin,
+                      callsign = request.aircraft_callsign, code = std::move(code)] {
+    health.ExchangeSucceeded();
+    if (completion != nullptr && plugin != nullptr) completion(callsign, code, *plugin);
+  });
 }
 
 }  // namespace kestrava

@@ -56,9 +56,10 @@ void QEXPlugin::RequestSquawk(EuroScopePlugIn::CAircraft aircraft) {
   request.plugin = this;
   request.override_code = recycle;
   request.ground = on_ground;
-  workers().Start([&env = env(), &workers = workers(), url_template = AssignUrlTemplate,
+  workers().Start([&env = env(), &workers = workers(), &health = service_health(),
+                   url_template = AssignUrlTemplate,
                    request = std::move(request)](std::stop_token stop) {
-    SquawkAssignWorker(env, workers, url_template, request, stop);
+    SquawkAssignWorker(env, workers, health, url_template, request, stop);
   });
 }
 

@@ -23,7 +23,14 @@ const EDTDlg::Swatch EDTDlg::kSwatches[6] = {
     {IDC_TIME_MODIFIED, &EDTDlg::m_Modified, &EDTDlg::m_ModifiedButton},
 };
 
-EDTDlg::EDTDlg(Env& env) : CDialog(IDD_TIME_SETTINGS, env) {}
+EDTDlg::EDTDlg(Env& env)
+    : CDialog(IDD_TIME_SETTINGS, env),
+      m_EarlyButton(env),
+      m_LateButton(env),
+      m_PushButton(env),
+      m_TakeoffButton(env),
+      m_LandingButton(env),
+      m_ModifiedButton(env) {}
 
 void EDTDlg::DoDataExchange(DataExchange& dx) {
   DDX_Check(dx, IDC_TIME_SEPARATOR, m_TimeSep);

@@ -21,7 +21,7 @@ constexpr ColorRef kSwatch = 0x3366CC;
 // A dialog holding one colour button, opened on stub controls.
 class ButtonDialog : public CDialog {
  public:
-  explicit ButtonDialog(Env& env) : CDialog(0, env) {}
+  explicit ButtonDialog(Env& env) : CDialog(0, env), button(env) {}
   CColorButton button;
 
  protected:
@@ -75,10 +75,23 @@ class ColourButtonDrawing : public ::testing::Test {
 };
 
 // Colours as the recording writes them.
-const std::string kHigh = std::to_string(CColorButton::kSysHighlight);
-const std::string kLight = std::to_string(CColorButton::kSys3dLight);
-const std::string kShadow = std::to_string(CColorButton::kSysShadow);
-const std::string kDark = std::to_string(CColorButton::kSysDarkShadow);
+TEST(ColourButtonColours, AreTheSystemsAtConstruction) {
+  class ThemedEnv : public FakeEnv {
+   public:
+    ButtonColours SystemButtonColours() override { return {1, 2, 3, 4, 5, 6}; }
+  } env;
+  const CColorButton button(env);
+  EXPECT_EQ(
+      (std::vector<ColorRef>{button.m_TextColour, button.m_FaceColour, button.m_DisabledFaceColour,
+                             button.m_LightColour, button.m_HighlightColour, button.m_ShadowColour,
+                             button.m_DarkShadowColour}),
+      (std::vector<ColorRef>{1, 2, 2, 3, 4, 5, 6}));
+}
+
+const std::string kHigh = std::to_string(kDefaultButtonColours.highlight);
+const std::string kLight = std::to_string(kDefaultButtonColours.light);
+const std::string kShadow = std::to_string(kDefaultButtonColours.shadow);
+const std::string kDark = std::to_string(kDefaultButtonColours.dark_shadow);
 
 TEST_F(ColourButtonDrawing, FrameFollowsTheState) {
   const std::vector<std::string> raised = {
@@ -105,7 +118,7 @@ TEST_F(ColourButtonDrawing, FrameFollowsTheState) {
        {kDark + ":0,0-20,0", kDark + ":0,0-0,12", kDark + ":0,11-20,11", kDark + ":19,0-19,12",
         kShadow + ":1,1-19,1", kShadow + ":1,1-1,11", kShadow + ":1,10-19,10",
         kShadow + ":18,1-18,11"}},
-      {"disabled", kOdsDisabled, CColorButton::kSysButtonFace, raised},
+      {"disabled", kOdsDisabled, kDefaultButtonColours.face, raised},
   };
   for (const auto& c : cases) {
     Draw(c.state);

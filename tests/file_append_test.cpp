@@ -47,17 +47,21 @@ TEST(FileAppend, AFailedWriteLeavesTheFileAsItWas) {
     SCOPED_TRACE(c.name);
     const fs::path path = Folder() / "log.csv";
     std::ofstream(path, std::ios::binary) << "first line\n";
-    EXPECT_EQ(AppendToFile(path.string(), line, c.limit), c.appended);
+    const AppendResult result = AppendToFile(path.string(), line, c.limit);
+    EXPECT_EQ(result.appended, c.appended);
+    EXPECT_EQ(result.reason, c.appended ? "" : kAppendReasonDiskFull);
     EXPECT_EQ(ReadAll(path), c.appended ? "first line\n" + line : "first line\n");
   }
 }
 
-TEST(FileAppend, AMissingFileIsCreatedAndAMissingFolderFails) {
+TEST(FileAppend, AMissingFileIsCreatedAMissingFolderOrAFolderFailsWithItsReason) {
   const fs::path path = Folder() / "new.csv";
   fs::remove(path);
   EXPECT_TRUE(AppendToFile(path.string(), "a\n"));
   EXPECT_EQ(ReadAll(path), "a\n");
-  EXPECT_FALSE(AppendToFile((Folder() / "no-such-folder" / "x.csv").string(), "a\n"));
+  EXPECT_EQ(AppendToFile((Folder() / "no-such-folder" / "x.csv").string(), "a\n").reason,
+            kAppendReasonNoFolder);
+  EXPECT_EQ(AppendToFile(Folder().string(), "a\n").reason, kAppendReasonFolder);
 }
 
 TEST(FileAppend, TheBackendsLinesEndAsThePlatformsDo) {
@@ -69,7 +73,7 @@ TEST(FileAppend, TheBackendsLinesEndAsThePlatformsDo) {
 #else
   EXPECT_EQ(ReadAll(path), "one\n");
   // A device that is always full: the line is refused, not reported as written.
-  EXPECT_FALSE(Env::Default().AppendLine("/dev/full", "one"));
+  EXPECT_EQ(Env::Default().AppendLine("/dev/full", "one").reason, kAppendReasonDiskFull);
 #endif
 }
 

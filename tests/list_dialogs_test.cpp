@@ -126,6 +126,26 @@ TEST_F(ListDialogs, SquawkListEditing) {
   }
 }
 
+// The list takes several selected rows; Remove takes the first of them in list order only.
+TEST_F(ListDialogs, RemoveWithSeveralAirportsSelectedRemovesTheFirstOnly) {
+  Start({{"SQK1", "EGLL:1"}, {"SQK2", "EGKK:0"}, {"SQK3", "EGSS:1"}, {"SQK4", "EGLC:1"}});
+  Rows shown;
+  Run(".qex s", [&](DialogUser& user) {
+    // The headless backend's controls, as a ctrl-click on each row would leave them.
+    auto* controls = dynamic_cast<DialogControls*>(&user);
+    ASSERT_NE(controls, nullptr);
+    controls->SetItemSelected(IDC_SQK_LIST, 3, true);
+    controls->SetItemSelected(IDC_SQK_LIST, 1, true);
+    controls->SetItemSelected(IDC_SQK_LIST, 2, true);
+    user.Click(IDC_SQK_REMOVE);
+    shown = RowsOf(user, IDC_SQK_LIST);
+    user.Click(kIdOk);
+  });
+  EXPECT_EQ(shown, (Rows{"EGLL/+", "EGSS/+", "EGLC/+"}));
+  EXPECT_EQ(plugin->m_SquawkAirports,
+            (std::vector<CICAOEntry>{{"EGLL", true}, {"EGSS", true}, {"EGLC", true}}));
+}
+
 TEST_F(ListDialogs, CancelKeepsTheSquawkList) {
   Start({{"SQK1", "EGLL:1"}});
   Run(".qex s", [](DialogUser& user) {

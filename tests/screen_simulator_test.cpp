@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/simulator_fixture.h"
 #include "tools/kestrava-sim/simulator.h"
 
 namespace kestrava::sim {
@@ -79,7 +80,8 @@ TEST_F(ScreenSimulator, AlarmsAtTheirSimulatedSecondsAndTheDraggedClockSavedOnCl
   };
   EXPECT_EQ(
       EventsAfterLoading(folder_ / "out" / "events.jsonl"),
-      std::string(R"({"t":70,"event":"alarm","display":"Sim Radar"})") + "\n" +
+      std::string(sim::testing::kClosedPortOutageEvent) + "\n" +
+          R"({"t":70,"event":"alarm","display":"Sim Radar"})" + "\n" +
           R"({"t":190,"event":"alarm","display":"Sim Radar"})" + "\n" +
           saved("TRAILSHOW", "Show History Trails", "1") +
           saved("MAXTRAIL", "Max Trail Length", "4") +
@@ -139,7 +141,8 @@ TEST_F(ScreenSimulator, UnloadingSilencesACountdownStillRunning) {
       << err_.str();
   EXPECT_EQ(
       EventsAfterLoading(folder_ / "out" / "events.jsonl"),
-      std::string(R"({"t":30,"event":"unloaded"})") + "\n" +
+      std::string(sim::testing::kClosedPortOutageEvent) + "\n" + R"({"t":30,"event":"unloaded"})" +
+          "\n" +
           R"({"t":30,"event":"settings","values":{"SERVERLOCATION":"http://127.0.0.1:9/","SQK":"0"}})" +
           "\n");
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/world.h"
+#include "tests/support/simulator_fixture.h"
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/simulation.h"
 
@@ -95,7 +96,8 @@ TEST_F(Simulator, PlaysAScenarioEndToEnd) {
   EXPECT_EQ(err_.str(), "");
 
   const std::string expected_events =
-      std::string(kLoadedEvent) + "\n" + R"({"t":310,"event":"unloaded"})" + "\n" +
+      std::string(kLoadedEvent) + "\n" + testing::kClosedPortOutageEvent + "\n" +
+      R"({"t":310,"event":"unloaded"})" + "\n" +
       R"({"t":310,"event":"settings","values":{"SAVELOG":"1","SAVELOGFILE":"stats.csv",)" +
       R"("SERVERLOCATION":"http://127.0.0.1:9/","SQK":"0"}})" + "\n";
   EXPECT_EQ(ReadFile(folder_ / "out" / "events.jsonl"), expected_events);
@@ -264,7 +266,7 @@ TEST_F(Simulator, AnEventLogThatCannotBeWrittenFailsTheRun) {
   fs::create_directories(folder_ / "out");
   fs::create_symlink("/dev/full", folder_ / "out" / "events.jsonl");  // a full disk
   EXPECT_EQ(Run({scenario.string()}), kExitFailed);
-  EXPECT_NE(err_.str().find("events.jsonl': No space left on device (0 of 3 events written"),
+  EXPECT_NE(err_.str().find("events.jsonl': No space left on device (0 of 4 events written"),
             std::string::npos)
       << err_.str();
   EXPECT_NE(out_.str().find("events.jsonl (0 lines)"), std::string::npos) << out_.str();

@@ -27,8 +27,8 @@ using Mode = ScriptedHttpServer::Mode;
 // The fake host-thread queue, clock and desktop, with the real HTTP backend.
 class CurlEnv : public testing::ScriptedHttpEnv {
  public:
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override {
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override {
     return CurlHttpGet(url, max_body_bytes, std::move(stop));
   }
 };
@@ -92,7 +92,8 @@ TEST_F(SquawkHttp, RequestLinesOnTheWireWithTheStartIdBeforeAndAfterTheStartupRe
                 assign + "0 HTTP/1.1", assign + "1234 HTTP/1.1"}));
   for (const std::string& header : server.CacheControlHeaders()) EXPECT_EQ(header, "no-cache");
 
-  EXPECT_EQ(env.RunPostedTasks(), 2);  // both replies bring a code; each is set
+  EXPECT_EQ(env.RunPostedTasks(), 3);  // the start-up's success; both replies bring a code
+  EXPECT_TRUE(world.user_messages().empty());
   EXPECT_EQ(recorder.squawks,
             (std::vector<std::pair<std::string, std::string>>{{"BAW1", "1530"}, {"BAW1", "1530"}}));
 }
@@ -112,27 +113,35 @@ TEST_F(SquawkHttp, LongUrlIsSentWhole) {
   EXPECT_GT(assign[0].size(), 1500u);
   EXPECT_TRUE(
       assign[0].ends_with("&acftname=" + pilot + "&macid=1234ABCD&ovr=0&gnd=1&startid=0 HTTP/1.1"));
-  EXPECT_EQ(env.RunPostedTasks(), 1);
+  EXPECT_EQ(env.RunPostedTasks(), 2);  // the start-up's failure (no reply set), the code
   EXPECT_EQ(world.FindAircraft("BAW1")->squawk, "0010");
 }
 
-// A misbehaving service changes nothing and shows nothing.
-TEST_F(SquawkHttp, FaultsOfTheServiceChangeNothing) {
+// A misbehaving service changes nothing; the controller hears of it once, with the reason.
+TEST_F(SquawkHttp, FaultsOfTheServiceChangeNothingButAreToldOnce) {
   struct Row {
     const char* name;
     Reply startup;
     Reply assign;
+    const char* reason;
   };
   const std::vector<Row> rows = {
-      {"garbage", {200, "\x01zz\xff"}, {200, "zz!?"}},
-      {"error status with a body", {500, "1234:2"}, {500, "1a2b"}},
-      {"proxy error page", {502, "502:2 Bad Gateway"}, {502, "502 Bad Gateway"}},
-      {"connection dropped before the body", {200, "", Mode::kDrop}, {200, "", Mode::kDrop}},
+      {"garbage", {200, "\x01zz\xff"}, {200, "zz!?"}, "unreadable reply"},
+      {"error status with a body", {500, "1234:2"}, {500, "1a2b"}, "status 500"},
+      {"proxy error page", {502, "502:2 Bad Gateway"}, {502, "502 Bad Gateway"}, "status 502"},
+      {"connection dropped before the body",
+       {200, "", Mode::kDrop},
+       {200, "", Mode::kDrop},
+       "connection failed"},
       // Past the 1023 and 4 bytes read, these bodies would set a start id and a code.
       {"body over the limit",
        {200, "1234" + std::string(1 << 20, ' ') + ":2"},
-       {200, std::string(1 << 20, ' ') + "1a2b"}},
-      {"endless body", {200, "<html>", Mode::kEndless}, {200, "<html>", Mode::kEndless}},
+       {200, std::string(1 << 20, ' ') + "1a2b"},
+       "unreadable reply"},
+      {"endless body",
+       {200, "<html>", Mode::kEndless},
+       {200, "<html>", Mode::kEndless},
+       "unreadable reply"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -144,9 +153,13 @@ TEST_F(SquawkHttp, FaultsOfTheServiceChangeNothing) {
     Request("BAW1");
     ASSERT_TRUE(testing::WaitForIdleWorkers(*plugin));
     EXPECT_EQ(faulty.RequestLines().size(), 2u);
+    const std::size_t told = world.user_messages().size();
+    EXPECT_EQ(env.RunPostedTasks(), 2);
+    ASSERT_EQ(world.user_messages().size(), told + 1);
+    EXPECT_EQ(world.user_messages().back().message,
+              ServiceOutageMessage(faulty.BaseUrl(), row.reason));
     plugin.reset();
   }
-  EXPECT_EQ(env.RunPostedTasks(), 0);
   EXPECT_EQ(StartId.load(), 0);
   EXPECT_TRUE(env.notices.empty());
   EXPECT_TRUE(recorder.squawks.empty());
@@ -162,7 +175,9 @@ TEST_F(SquawkHttp, RefusedConnectionChangesNothing) {
   Departure("BAW1");
   Request("BAW1");
   ASSERT_TRUE(testing::WaitForIdleWorkers(*plugin));
-  EXPECT_EQ(env.RunPostedTasks(), 0);
+  EXPECT_EQ(env.RunPostedTasks(), 2);
+  ASSERT_EQ(world.user_messages().size(), 1u);
+  EXPECT_NE(world.user_messages()[0].message.find("(refused)"), std::string::npos);
   EXPECT_EQ(StartId.load(), 0);
   EXPECT_TRUE(recorder.squawks.empty());
 }
@@ -195,13 +210,11 @@ TEST(SquawkCurlExchange, ReadsAtMostTheLimit) {
   server.SetReply("endless", {200, "1a2b3c", Mode::kEndless});
   server.SetReply("short", {201, "ab"});
   const std::stop_source stop;
-  const std::optional<HttpResponse> endless =
-      CurlHttpGet(server.BaseUrl() + "endless", 4, stop.get_token());
+  const HttpResult endless = CurlHttpGet(server.BaseUrl() + "endless", 4, stop.get_token());
   ASSERT_TRUE(endless);
   EXPECT_EQ(endless->status, 200);
   EXPECT_EQ(endless->body, "1a2b");
-  const std::optional<HttpResponse> whole =
-      CurlHttpGet(server.BaseUrl() + "short", 1023, stop.get_token());
+  const HttpResult whole = CurlHttpGet(server.BaseUrl() + "short", 1023, stop.get_token());
   ASSERT_TRUE(whole);
   EXPECT_EQ(whole->status, 201);
   EXPECT_EQ(whole->body, "ab");
@@ -213,8 +226,7 @@ TEST(SquawkCurlExchange, FollowsRedirectsOverHttpOnly) {
   server.SetReply("here", {200, "7:1"});
   server.SetReply("to-file", {302, "", Mode::kAnswer, "file:///etc/hostname"});
   const std::stop_source stop;
-  const std::optional<HttpResponse> moved =
-      CurlHttpGet(server.BaseUrl() + "moved", 1023, stop.get_token());
+  const HttpResult moved = CurlHttpGet(server.BaseUrl() + "moved", 1023, stop.get_token());
   ASSERT_TRUE(moved);
   EXPECT_EQ(moved->body, "7:1");
   EXPECT_FALSE(CurlHttpGet(server.BaseUrl() + "to-file", 1023, stop.get_token()));

@@ -126,7 +126,7 @@ TEST(SquawkServiceVersions, OlderVersions) {
 
 // --- Over HTTP ------------------------------------------------------------------------------
 
-std::optional<HttpResponse> Get(const std::string& url) {
+HttpResult Get(const std::string& url) {
   const std::stop_source stop;
   return CurlHttpGet(url, 1023, stop.get_token());
 }
@@ -149,7 +149,7 @@ TEST(SquawkServiceHttp, StartupAndAssignReplies) {
   EXPECT_EQ(Get(assign + "&ovr=0")->body, squawk_service::EncodeSquawkReply(CodeNumber("4001")));
   EXPECT_EQ(Get(assign + "&ovr=1")->body, squawk_service::EncodeSquawkReply(CodeNumber("4002")));
   EXPECT_EQ(Get(base + "sqk_assign.php?depicao=EDDF&acftcs=DLH1")->body, "0");  // no range
-  const std::optional<HttpResponse> missing = Get(base + "sqk_assign.php?depicao=EGLL");
+  const HttpResult missing = Get(base + "sqk_assign.php?depicao=EGLL");
   EXPECT_EQ(missing->status, 400);
   EXPECT_EQ(Get(base + "other.php")->status, 404);
   service.Stop();
@@ -166,10 +166,10 @@ TEST(SquawkServiceHttp, FaultModes) {
     return Get(service.BaseUrl() + "sqk_startup.php?macid=A&name=N&version=1.0");
   };
   EXPECT_EQ(run(Fault::kNone)->body, "1:1");
-  const std::optional<HttpResponse> error = run(Fault::kErrorPage);
+  const HttpResult error = run(Fault::kErrorPage);
   EXPECT_EQ(error->status, 500);
   EXPECT_NE(error->body.find("Internal Server Error"), std::string::npos);
-  const std::optional<HttpResponse> garbage = run(Fault::kGarbage);
+  const HttpResult garbage = run(Fault::kGarbage);
   EXPECT_EQ(garbage->status, 200);
   EXPECT_FALSE(ParseStartupReply(garbage->body));
   EXPECT_FALSE(ReadAssignReplyValue(garbage->body));
@@ -209,7 +209,7 @@ TEST(SquawkServiceHttp, WatchersAreCountedUntilTheyLeave) {
   ASSERT_TRUE(service.Start());
   const std::string watch = "http://127.0.0.1:" + std::to_string(service.port()) + "/watch";
   const std::stop_source stop;
-  const std::optional<HttpResponse> lines = CurlHttpGet(watch, 2, stop.get_token());
+  const HttpResult lines = CurlHttpGet(watch, 2, stop.get_token());
   ASSERT_TRUE(lines);
   EXPECT_EQ(lines->body, "\n\n");
   std::unique_lock lock(mutex);
@@ -227,8 +227,8 @@ TEST(SquawkServiceHttp, WatchersAreCountedUntilTheyLeave) {
 TEST(SquawkServiceHttp, PluginWorkersGetTheirCodeFromTheService) {
   class CurlEnv : public testing::ScriptedHttpEnv {
    public:
-    std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                        std::stop_token stop) override {
+    HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                       std::stop_token stop) override {
       return CurlHttpGet(url, max_body_bytes, std::move(stop));
     }
   };
@@ -252,7 +252,7 @@ TEST(SquawkServiceHttp, PluginWorkersGetTheirCodeFromTheService) {
   world.ReportFlightPlanUpdate("BAW1");
   ASSERT_TRUE(testing::WaitForIdleWorkers(*plugin));
   EXPECT_EQ(StartId.load(), 1);
-  EXPECT_EQ(env.RunPostedTasks(), 1);
+  EXPECT_EQ(env.RunPostedTasks(), 2);  // the start-up's success, the code
   EXPECT_EQ(recorder.squawks, (std::vector<std::pair<std::string, std::string>>{{"BAW1", "2301"}}));
   plugin.reset();
 }
@@ -280,7 +280,7 @@ TEST(SquawkServiceHttp, UnloadStopEndsDelayedAnswers) {
   }
   service.Stop();
   ASSERT_EQ(answer.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  const std::optional<HttpResponse> cut_short = answer.get();
+  const HttpResult cut_short = answer.get();
   EXPECT_TRUE(!cut_short || cut_short->body.empty());
 }
 

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/file_append.h"
 #include "plugin/log_settings.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -101,11 +103,11 @@ TEST_F(StatisticsLog, NothingIsWrittenWhileTheLogIsOff) {
   EXPECT_TRUE(registry.GetAircraft(registry.FindAircraft("AAL1")).m_TakenOff);
 }
 
-TEST_F(StatisticsLog, AnUnwritablePathLosesTheLineQuietlyButNotTheEvent) {
+TEST_F(StatisticsLog, AnUnwritablePathLosesTheLineButNotTheEvent) {
   env.unwritable.push_back(kLog);
   TakeOff("UAL2");
   EXPECT_TRUE(env.files.empty());
-  EXPECT_TRUE(env.notices.empty());
+  EXPECT_EQ(world.user_messages().size(), 1u);
   const CAircraftData& record = registry.GetAircraft(registry.FindAircraft("UAL2"));
   EXPECT_TRUE(record.m_TakenOff);
   EXPECT_EQ(record.m_TakeOffTime.wSecond, 9);
@@ -132,13 +134,80 @@ TEST_F(StatisticsLog, EachLineGoesToThePathSetAtItsTime) {
 TEST_F(StatisticsLog, NoLineWithoutAValidAircraftOrWithoutTheEventFlag) {
   CAircraftData record("X1");
   record.m_TakenOff = true;
-  WriteStatisticsLog(env, EuroScopePlugIn::CAircraft{}, true, record);
+  StatisticsLogHealth health(*plugin);
+  WriteStatisticsLog(env, health, EuroScopePlugIn::CAircraft{}, true, record);
   EuroScopePlugIn::CAircraft handle;
   handle.m_pData = &world.AddOrGetAircraft("X1");
-  WriteStatisticsLog(env, handle, false, record);  // no landing stamped
+  WriteStatisticsLog(env, health, handle, false, record);  // no landing stamped
   EXPECT_TRUE(env.files.empty());
-  WriteStatisticsLog(env, handle, true, record);
+  WriteStatisticsLog(env, health, handle, true, record);
   EXPECT_EQ(Lines().size(), 1u);
+}
+
+// The log on the real file system, whose writes can be made to fail as on a full disk.
+class DiskEnv : public testing::FakeEnv {
+ public:
+  AppendResult AppendLine(const std::string& path, std::string_view line) override {
+    return AppendToFile(path, std::string(line) + "\n", limit);
+  }
+  WriteLimit limit;
+};
+
+TEST(StatisticsLogFailure, OneMessageNamesThePathAndReasonUntilALineIsWrittenAgain) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "kestrava-statistics-log";
+  std::filesystem::create_directories(folder);
+  const std::string good = (folder / "good.csv").string();
+  const struct {
+    const char* name;
+    std::string path;
+    WriteLimit limit;
+    const char* reason;
+  } cases[] = {
+      {"a folder", folder.string(), {}, kAppendReasonFolder},
+      {"a full disk", (folder / "full.csv").string(), {0}, kAppendReasonDiskFull},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DiskEnv env;
+    AircraftRegistry registry;
+    standin::World world;
+    world.settings().Preset("SAVELOG", "1");
+    world.settings().Preset("SAVELOGFILE", c.path);
+    QEXPlugin plugin(env, registry);
+    world.AttachPlugIn(&plugin);
+    const auto fly = [&](const std::string& callsign) {
+      world.ReportPosition(callsign, {51.47, -0.45}, 40);
+      world.ReportPosition(callsign, {51.47, -0.46}, 90);
+      world.ReportPosition(callsign, {51.47, -0.46}, 50);
+    };
+    const standin::UserMessage lost{"Kestrava",
+                                    "Statistics log",
+                                    "The statistics log cannot be written to " + c.path + " (" +
+                                        c.reason +
+                                        "). Take-offs and landings are not logged until it can "
+                                        "be written again.",
+                                    true,
+                                    true,
+                                    false,
+                                    false,
+                                    false};
+
+    env.limit = c.limit;
+    fly("BAW1");  // two lines lost
+    fly("BAW2");
+    EXPECT_EQ(world.user_messages(), std::vector<standin::UserMessage>{lost});
+
+    LogFilePath = good;
+    env.limit = {};
+    fly("BAW3");  // written: the streak ends, silently
+    EXPECT_EQ(world.user_messages().size(), 1u);
+
+    LogFilePath = c.path;
+    env.limit = c.limit;
+    fly("BAW4");
+    EXPECT_EQ(world.user_messages(), (std::vector<standin::UserMessage>{lost, lost}));
+  }
 }
 
 TEST(StatisticsLogTime, DayMonthYearAndTimeWithLeadingZeros) {

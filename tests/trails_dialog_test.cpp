@@ -134,9 +134,8 @@ TEST_F(TrailsDialog, InvalidCountBeforeAColourChoiceIsReportedAndStopsTheRead) {
     EXPECT_EQ(StateOf(user, IDC_TRAILS_COLOUR).colour, 0x0000FFu);
     user.Click(kIdCancel);
   }));
-  EXPECT_EQ(env.validation_messages,
-            std::vector<std::string>{"Please enter an integer between 1 and 99."});
-  ASSERT_EQ(env.colour_requests.size(), 1u);  // the message first, then the colour dialog
+  EXPECT_EQ(env.shown_in_order, (std::vector<std::string>{
+                                    "Please enter an integer between 1 and 99.", "colour dialog"}));
   // Cancel keeps the screen as it was, colour included.
   EXPECT_EQ(Screen().m_TrailColour, 0x001482FFu);
   EXPECT_EQ(Screen().m_MaxTrail, 6);

@@ -106,7 +106,7 @@ class WinInetExchange : public ::testing::Test {
     if (!RunningUnderWine())
       GTEST_SKIP() << "the reference service is a native program of Wine's host";
   }
-  static std::optional<HttpResponse> Get(const std::string& url, std::size_t limit = 1023) {
+  static HttpResult Get(const std::string& url, std::size_t limit = 1023) {
     const std::stop_source stop;
     return WinInetHttpGet(url, limit, stop.get_token());
   }
@@ -117,7 +117,7 @@ TEST_F(WinInetExchange, RequestLinesAndReplies) {
   ASSERT_TRUE(service.serving());
   const std::string startup =
       "sqk_startup.php?macid=1234ABCD&name=Anna%20Bell%20%26%20Co&version=1.0";
-  const std::optional<HttpResponse> announced = Get(service.BaseUrl() + startup);
+  const HttpResult announced = Get(service.BaseUrl() + startup);
   ASSERT_TRUE(announced);
   EXPECT_EQ(announced->status, 200);
   EXPECT_EQ(announced->body, "7:2");
@@ -125,7 +125,7 @@ TEST_F(WinInetExchange, RequestLinesAndReplies) {
       "sqk_assign.php?depicao=EGLL&arricao=LFPG&ctrlcs=EGLL_TWR&ctrlname=Anna%20Bell"
       "&acftcs=BAW1&acftname=" +
       std::string(1500, 'p') + "&macid=1234ABCD&ovr=0&gnd=1&startid=7";
-  const std::optional<HttpResponse> code = Get(service.BaseUrl() + assign, 4);
+  const HttpResult code = Get(service.BaseUrl() + assign, 4);
   ASSERT_TRUE(code);
   EXPECT_EQ(code->body, "0");  // an empty range file: no code
   EXPECT_EQ(service.Requests(),
@@ -137,11 +137,11 @@ TEST_F(WinInetExchange, FaultsAndTheBodyLimit) {
   ReferenceService garbage("--fault garbage");
   ReferenceService drop("--fault drop");
   ASSERT_TRUE(error.serving() && garbage.serving() && drop.serving());
-  const std::optional<HttpResponse> page = Get(error.BaseUrl() + "sqk_startup.php");
+  const HttpResult page = Get(error.BaseUrl() + "sqk_startup.php");
   ASSERT_TRUE(page);
   EXPECT_EQ(page->status, 500);
   EXPECT_NE(page->body.find("Internal Server Error"), std::string::npos);
-  const std::optional<HttpResponse> cut = Get(garbage.BaseUrl() + "sqk_assign.php", 4);
+  const HttpResult cut = Get(garbage.BaseUrl() + "sqk_assign.php", 4);
   ASSERT_TRUE(cut);
   EXPECT_EQ(cut->body.size(), 4u);
   EXPECT_FALSE(Get(drop.BaseUrl() + "sqk_assign.php"));

@@ -61,18 +61,27 @@ std::optional<CURLcode> Perform(CURLM* multi, CURL* easy, const std::stop_token&
   return result;
 }
 
+HttpFailure FailureOf(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_CONNECT: return HttpFailure::kRefused;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return HttpFailure::kUnknownHost;
+    case CURLE_OPERATION_TIMEDOUT: return HttpFailure::kTimedOut;
+    default: return HttpFailure::kBroken;
+  }
+}
+
 }  // namespace
 
-std::optional<HttpResponse> CurlHttpGet(const std::string& url, std::size_t max_body_bytes,
-                                        std::stop_token stop) {
+HttpResult CurlHttpGet(const std::string& url, std::size_t max_body_bytes, std::stop_token stop) {
   InitCurlOnce();
-  if (stop.stop_requested()) return std::nullopt;
+  if (stop.stop_requested()) return HttpFailure::kBroken;
   EasyHandle easy(curl_easy_init(), curl_easy_cleanup);
   MultiHandle multi(curl_multi_init(), curl_multi_cleanup);
   HeaderList headers(
       curl_slist_append(curl_slist_append(nullptr, "Cache-Control: no-cache"), "Pragma: no-cache"),
       curl_slist_free_all);
-  if (!easy || !multi || !headers) return std::nullopt;
+  if (!easy || !multi || !headers) return HttpFailure::kBroken;
 
   Body body;
   body.limit = max_body_bytes;
@@ -94,9 +103,9 @@ std::optional<HttpResponse> CurlHttpGet(const std::string& url, std::size_t max_
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
 
   const std::optional<CURLcode> rc = Perform(multi.get(), h, stop);
-  if (!rc) return std::nullopt;
+  if (!rc) return HttpFailure::kBroken;
   const bool cut_at_limit = *rc == CURLE_WRITE_ERROR && body.text.size() >= max_body_bytes;
-  if (*rc != CURLE_OK && !cut_at_limit) return std::nullopt;
+  if (*rc != CURLE_OK && !cut_at_limit) return FailureOf(*rc);
 
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -11,9 +10,9 @@
 namespace kestrava {
 
 // One GET that bypasses caches, with a 4 s connect timeout and a 10 s limit on the whole
-// exchange. Reads at most `max_body_bytes` of the body. Returns nothing on any failure, and
-// promptly when `stop` is requested.
-std::optional<HttpResponse> CurlHttpGet(const std::string& url, std::size_t max_body_bytes,
-                                        std::stop_token stop);
+// exchange. Reads at most `max_body_bytes` of the body. Gives the kind of failure when no reply
+// came (a connection refused, an unknown host, a timeout; kBroken for the rest and when `stop`
+// was requested, which ends the exchange promptly).
+HttpResult CurlHttpGet(const std::string& url, std::size_t max_body_bytes, std::stop_token stop);
 
 }  // namespace kestrava

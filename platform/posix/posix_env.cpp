@@ -60,7 +60,7 @@ class PosixEnv final : public Env {
     return InterruptibleSleepFor(duration, std::move(stop));
   }
 
-  bool AppendLine(const std::string& path, std::string_view line) override {
+  AppendResult AppendLine(const std::string& path, std::string_view line) override {
     std::string whole(line);
     whole += '\n';
     return AppendToFile(path, whole);
@@ -74,8 +74,8 @@ class PosixEnv final : public Env {
     standin::TheDesktop().Post(std::move(task));
   }
 
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override {
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override {
     return CurlHttpGet(url, max_body_bytes, std::move(stop));
   }
 
@@ -99,6 +99,7 @@ class PosixEnv final : public Env {
   Drawing& DrawingService() override { return drawing_; }
   // Dialogs run headless: nobody sits at a Linux stand-in host, so a dialog without a script
   // closes at once as by its close box, and the standard dialogs are cancelled.
+  ButtonColours SystemButtonColours() override { return kDefaultButtonColours; }
   int RunModalDialog(const DialogRequest& request) override { return RunHeadlessDialog(request); }
   std::optional<ColorRef> ChooseColour(const ColourRequest& /*request*/) override {
     return std::nullopt;

@@ -55,7 +55,7 @@ class Win32Env final : public Env {
     return InterruptibleSleepFor(duration, std::move(stop));
   }
 
-  bool AppendLine(const std::string& path, std::string_view line) override {
+  AppendResult AppendLine(const std::string& path, std::string_view line) override {
     std::string whole(line);
     whole += "\r\n";
     return AppendToFile(path, whole);
@@ -67,8 +67,8 @@ class Win32Env final : public Env {
 
   void PostToHostThread(std::function<void()> task) override { window_.Post(std::move(task)); }
 
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override {
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override {
     return WinInetHttpGet(url, max_body_bytes, std::move(stop));
   }
 
@@ -92,6 +92,11 @@ class Win32Env final : public Env {
 
   Drawing& DrawingService() override { return drawing_; }
 
+  ButtonColours SystemButtonColours() override {
+    const auto colour = [](int index) { return static_cast<ColorRef>(GetSysColor(index)); };
+    return {colour(COLOR_BTNTEXT),     colour(COLOR_3DFACE),   colour(COLOR_3DLIGHT),
+            colour(COLOR_3DHIGHLIGHT), colour(COLOR_3DSHADOW), colour(COLOR_3DDKSHADOW)};
+  }
   int RunModalDialog(const DialogRequest& request) override { return RunWin32ModalDialog(request); }
 
   std::optional<ColorRef> ChooseColour(const ColourRequest& request) override {

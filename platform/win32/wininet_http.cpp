@@ -30,10 +30,10 @@ struct Exchange {
 
   std::mutex mutex;
   std::condition_variable changed;
-  bool finished = false;               // guarded by mutex; `result` is set
-  bool abandoned = false;              // guarded by mutex; the handles are closed
-  std::optional<HttpResponse> result;  // guarded by mutex
-  std::vector<HINTERNET> handles;      // guarded by mutex; children after their parents
+  bool finished = false;                     // guarded by mutex; `result` is set
+  bool abandoned = false;                    // guarded by mutex; the handles are closed
+  HttpResult result = HttpFailure::kBroken;  // guarded by mutex
+  std::vector<HINTERNET> handles;            // guarded by mutex; children after their parents
 
   // Takes ownership of `handle`. Returns false, closing it, when the caller has given up.
   bool Adopt(HINTERNET handle) {
@@ -96,11 +96,20 @@ std::optional<DWORD> NumberHeader(HINTERNET request, DWORD header) {
   return value;
 }
 
-// The blocking calls of one GET. Returns nothing on any failure or once the caller has given up.
-std::optional<HttpResponse> Perform(Exchange& exchange, const UrlParts& parts) {
+HttpFailure FailureOf(DWORD error) {
+  switch (error) {
+    case ERROR_INTERNET_CANNOT_CONNECT: return HttpFailure::kRefused;
+    case ERROR_INTERNET_NAME_NOT_RESOLVED: return HttpFailure::kUnknownHost;
+    case ERROR_INTERNET_TIMEOUT: return HttpFailure::kTimedOut;
+    default: return HttpFailure::kBroken;
+  }
+}
+
+// The blocking calls of one GET. Gives the failure once the caller has given up.
+HttpResult Perform(Exchange& exchange, const UrlParts& parts) {
   // The proxy as the system is configured.
   HINTERNET session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-  if (session == nullptr || !exchange.Adopt(session)) return std::nullopt;
+  if (session == nullptr || !exchange.Adopt(session)) return HttpFailure::kBroken;
   DWORD zero = 0;
   InternetSetOptionA(session, kResetUrlCacheSession, &zero, sizeof zero);
   const auto io_ms = static_cast<DWORD>(
@@ -111,7 +120,7 @@ std::optional<HttpResponse> Perform(Exchange& exchange, const UrlParts& parts) {
 
   HINTERNET connection = InternetConnectA(session, parts.host.c_str(), parts.port, nullptr, nullptr,
                                           INTERNET_SERVICE_HTTP, 0, 1);
-  if (connection == nullptr || !exchange.Adopt(connection)) return std::nullopt;
+  if (connection == nullptr || !exchange.Adopt(connection)) return HttpFailure::kBroken;
 
   // Answered by the server, never from the cache.
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
@@ -119,13 +128,12 @@ std::optional<HttpResponse> Perform(Exchange& exchange, const UrlParts& parts) {
   if (parts.secure) flags |= INTERNET_FLAG_SECURE;
   HINTERNET request = HttpOpenRequestA(connection, "GET", parts.object.c_str(), nullptr, nullptr,
                                        nullptr, flags, 1);
-  if (request == nullptr || !exchange.Adopt(request)) return std::nullopt;
+  if (request == nullptr || !exchange.Adopt(request)) return HttpFailure::kBroken;
 
-  if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0) || exchange.Abandoned()) {
-    return std::nullopt;
-  }
+  if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return FailureOf(GetLastError());
+  if (exchange.Abandoned()) return HttpFailure::kBroken;
   const std::optional<DWORD> status = NumberHeader(request, HTTP_QUERY_STATUS_CODE);
-  if (!status) return std::nullopt;
+  if (!status) return HttpFailure::kBroken;
   const std::optional<DWORD> announced = NumberHeader(request, HTTP_QUERY_CONTENT_LENGTH);
 
   HttpResponse response;
@@ -135,10 +143,11 @@ std::optional<HttpResponse> Perform(Exchange& exchange, const UrlParts& parts) {
     const auto want = static_cast<DWORD>(
         std::min<std::size_t>(sizeof buffer, exchange.limit - response.body.size()));
     DWORD got = 0;
-    if (exchange.Abandoned() || !InternetReadFile(request, buffer, want, &got)) return std::nullopt;
+    if (exchange.Abandoned()) return HttpFailure::kBroken;
+    if (!InternetReadFile(request, buffer, want, &got)) return FailureOf(GetLastError());
     if (got == 0) {
       // A connection closed before the announced length is a failed exchange.
-      if (announced && response.body.size() < *announced) return std::nullopt;
+      if (announced && response.body.size() < *announced) return HttpFailure::kBroken;
       break;
     }
     response.body.append(buffer, got);
@@ -154,7 +163,7 @@ struct ThreadStart {
 
 void RunExchange(ThreadStart& start) {
   Exchange& exchange = *start.exchange;
-  std::optional<HttpResponse> result = Perform(exchange, start.parts);
+  HttpResult result = Perform(exchange, start.parts);
   std::lock_guard lock(exchange.mutex);
   if (!exchange.abandoned) exchange.CloseHandlesLocked();
   exchange.result = std::move(result);
@@ -176,22 +185,22 @@ DWORD WINAPI ExchangeThread(void* parameter) {
 
 }  // namespace
 
-std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t max_body_bytes,
-                                           std::stop_token stop) {
+HttpResult WinInetHttpGet(const std::string& url, std::size_t max_body_bytes,
+                          std::stop_token stop) {
   auto start = std::make_unique<ThreadStart>();
-  if (stop.stop_requested() || !SplitUrl(url, start->parts)) return std::nullopt;
+  if (stop.stop_requested() || !SplitUrl(url, start->parts)) return HttpFailure::kBroken;
   auto exchange = std::make_shared<Exchange>();
   exchange->limit = max_body_bytes;
   start->exchange = exchange;
   if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                           reinterpret_cast<LPCSTR>(&ExchangeThread), &start->module)) {
-    return std::nullopt;
+    return HttpFailure::kBroken;
   }
   const HMODULE module = start->module;
   HANDLE thread = CreateThread(nullptr, 0, &ExchangeThread, start.get(), 0, nullptr);
   if (thread == nullptr) {
     FreeLibrary(module);
-    return std::nullopt;
+    return HttpFailure::kBroken;
   }
   start.release();  // the thread owns it now
   CloseHandle(thread);
@@ -205,7 +214,7 @@ std::optional<HttpResponse> WinInetHttpGet(const std::string& url, std::size_t m
     if (stop.stop_requested() || now >= deadline) {
       exchange->abandoned = true;
       exchange->CloseHandlesLocked();
-      return std::nullopt;
+      return stop.stop_requested() ? HttpFailure::kBroken : HttpFailure::kTimedOut;
     }
     exchange->changed.wait_for(
         lock, std::min<std::chrono::steady_clock::duration>(kStopPoll, deadline - now));

@@ -57,11 +57,13 @@ bool FakeEnv::SleepFor(std::chrono::milliseconds duration, std::stop_token stop)
   return WaitUnlessStopped(clock_changed_, lock, stop, [&] { return unix_millis_ >= until; });
 }
 
-bool FakeEnv::AppendLine(const std::string& path, std::string_view line) {
+AppendResult FakeEnv::AppendLine(const std::string& path, std::string_view line) {
   std::lock_guard lock(mutex_);
-  if (std::find(unwritable.begin(), unwritable.end(), path) != unwritable.end()) return false;
+  if (std::find(unwritable.begin(), unwritable.end(), path) != unwritable.end()) {
+    return AppendResult::Failed(kAppendReasonDenied);
+  }
   files[path].emplace_back(line);
-  return true;
+  return AppendResult::Appended();
 }
 
 std::thread FakeEnv::StartThread(std::function<void()> body) {
@@ -88,14 +90,14 @@ int FakeEnv::RunPostedTasks() {
   }
 }
 
-std::optional<HttpResponse> FakeEnv::HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                             std::stop_token /*stop*/) {
+HttpResult FakeEnv::HttpGet(const std::string& url, std::size_t max_body_bytes,
+                            std::stop_token /*stop*/) {
   std::lock_guard lock(mutex_);
   http_requests.push_back(url);
   for (const auto& [prefix, body] : http_bodies) {
     if (url.rfind(prefix, 0) == 0) return HttpResponse{200, body.substr(0, max_body_bytes)};
   }
-  return std::nullopt;
+  return HttpFailure::kRefused;
 }
 
 void FakeEnv::ShowNotice(const std::string& caption, const std::string& text,
@@ -134,6 +136,7 @@ int FakeEnv::RunModalDialog(const DialogRequest& request) {
 
 std::optional<ColorRef> FakeEnv::ChooseColour(const ColourRequest& request) {
   colour_requests.push_back(request);
+  shown_in_order.emplace_back("colour dialog");
   if (colour_answers.empty()) return std::nullopt;
   const std::optional<ColorRef> answer = colour_answers.front();
   colour_answers.pop_front();
@@ -142,10 +145,12 @@ std::optional<ColorRef> FakeEnv::ChooseColour(const ColourRequest& request) {
 
 void FakeEnv::ShowValidationMessage(const std::string& text) {
   validation_messages.push_back(text);
+  shown_in_order.push_back(text);
 }
 
 std::optional<std::string> FakeEnv::ChooseSaveFile(const SaveFileRequest& request) {
   save_file_requests.push_back(request);
+  shown_in_order.emplace_back("save-file dialog");
   if (save_file_answers.empty()) return std::nullopt;
   std::optional<std::string> answer = std::move(save_file_answers.front());
   save_file_answers.pop_front();

@@ -29,8 +29,8 @@ class FakeEnv : public Env {
   bool SleepUntil(std::int64_t deadline, std::stop_token stop) override;
   bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override;
 
-  // --- Files: appended lines per path; paths in `unwritable` fail to open. ---
-  bool AppendLine(const std::string& path, std::string_view line) override;
+  // --- Files: appended lines per path; paths in `unwritable` fail to open ("access denied"). ---
+  AppendResult AppendLine(const std::string& path, std::string_view line) override;
   std::map<std::string, std::vector<std::string>> files;
   std::vector<std::string> unwritable;
 
@@ -39,9 +39,9 @@ class FakeEnv : public Env {
   void PostToHostThread(std::function<void()> task) override;
   int RunPostedTasks();
 
-  // --- Network: answers by URL prefix; unanswered URLs fail. Requests are recorded. ---
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override;
+  // --- Network: answers by URL prefix; unanswered URLs are refused. Requests are recorded. ---
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override;
   std::map<std::string, std::string> http_bodies;  // URL prefix -> body
   std::vector<std::string> http_requests;
   std::uint32_t MachineId() override { return machine_id; }
@@ -67,6 +67,7 @@ class FakeEnv : public Env {
   // --- Dialogs: run headless (platform/headless/headless_dialog.h); `dialog_script` acts for a
   // request that brings none (empty: the dialog closes at once as by its close box). The
   // standard dialogs answer from the queues (empty: cancelled) and record their requests. ---
+  ButtonColours SystemButtonColours() override { return kDefaultButtonColours; }
   int RunModalDialog(const DialogRequest& request) override;
   std::optional<ColorRef> ChooseColour(const ColourRequest& request) override;
   void ShowValidationMessage(const std::string& text) override;
@@ -77,6 +78,9 @@ class FakeEnv : public Env {
   std::vector<std::string> validation_messages;
   std::deque<std::optional<std::string>> save_file_answers;
   std::vector<SaveFileRequest> save_file_requests;
+  // What showed over the dialog, in order: a validation message's text, "colour dialog",
+  // "save-file dialog".
+  std::vector<std::string> shown_in_order;
 
   std::mutex& mutex() { return mutex_; }
 

@@ -35,8 +35,8 @@ inline bool WaitForIdleWorkers(QEXPlugin& plugin,
   return true;
 }
 
-// A FakeEnv that answers by the first `replies` key contained in the URL (nothing: the exchange
-// fails), records every URL with the body limit asked for, and can keep the notice open until
+// A FakeEnv that answers by the first `replies` key contained in the URL (nothing: the connection
+// is refused), records every URL with the body limit asked for, and can keep the notice open until
 // stop is requested, as a modal box does.
 class ScriptedHttpEnv : public FakeEnv {
  public:
@@ -45,16 +45,18 @@ class ScriptedHttpEnv : public FakeEnv {
     std::size_t limit = 0;
   };
 
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token /*stop*/) override {
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token /*stop*/) override {
     std::lock_guard lock(mutex());
     exchanges.push_back({url, max_body_bytes});
     for (const auto& [part, reply] : replies) {
       if (url.find(part) == std::string::npos) continue;
-      if (!reply) return std::nullopt;
-      return HttpResponse{reply->status, reply->body.substr(0, max_body_bytes)};
+      if (!reply) return HttpFailure::kRefused;
+      const HttpResult& result = *reply;
+      if (!result) return result;
+      return HttpResponse{result->status, result->body.substr(0, max_body_bytes)};
     }
-    return std::nullopt;
+    return HttpFailure::kRefused;
   }
 
   void ShowNotice(const std::string& caption, const std::string& text,
@@ -84,7 +86,8 @@ class ScriptedHttpEnv : public FakeEnv {
     return urls;
   }
 
-  std::map<std::string, std::optional<HttpResponse>> replies;  // URL part -> reply
+  // URL part -> reply or failure; none is a refused connection.
+  std::map<std::string, std::optional<HttpResult>> replies;
   std::vector<Exchange> exchanges;
   bool notice_stays_open = false;
 
@@ -98,13 +101,15 @@ class SquawkFixture : public ::testing::Test {
   void SetUp() override { StartId.store(0); }
   void TearDown() override { plugin.reset(); }
 
-  // Builds the plug-in on the given stored settings and waits for its start-up exchange.
+  // Builds the plug-in on the given stored settings, waits for its start-up exchange and runs
+  // what that handed over (its outcome).
   QEXPlugin& Load(const std::map<std::string, std::string>& settings = {}) {
     for (const auto& [key, value] : settings) world.settings().Preset(key, value);
     plugin.reset();
     plugin = std::make_unique<QEXPlugin>(env, registry);
     world.AttachPlugIn(plugin.get());
     EXPECT_TRUE(WaitForIdleWorkers(*plugin));
+    env.RunPostedTasks();
     return *plugin;
   }
 

@@ -4,9 +4,8 @@
 
 namespace kestrava::sim {
 
-std::optional<HttpResponse> ExchangeWatch::HttpGet(const std::string& url,
-                                                   std::size_t max_body_bytes,
-                                                   std::stop_token stop) {
+HttpResult ExchangeWatch::HttpGet(const std::string& url, std::size_t max_body_bytes,
+                                  std::stop_token stop) {
   std::list<Exchange>::iterator entry;
   {
     std::lock_guard lock(mutex_);

@@ -21,8 +21,8 @@ class ExchangeWatch final : public EnvWrapper {
  public:
   explicit ExchangeWatch(Env& target) : EnvWrapper(target) {}
 
-  std::optional<HttpResponse> HttpGet(const std::string& url, std::size_t max_body_bytes,
-                                      std::stop_token stop) override;
+  HttpResult HttpGet(const std::string& url, std::size_t max_body_bytes,
+                     std::stop_token stop) override;
 
   struct Exchange {
     std::string url;

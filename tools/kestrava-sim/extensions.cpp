@@ -10,6 +10,7 @@ Extensions BuiltInExtensions() {
   RegisterUnloadStep(extensions);
   RegisterSettingsEvents(extensions);
   RegisterDesktopEvents(extensions);
+  RegisterUserMessageEvents(extensions);
   RegisterStatisticsLogColumn(extensions);
   RegisterTagsStep(extensions);
   RegisterGroundStateStep(extensions);

@@ -32,6 +32,7 @@ void RegisterDisconnectStep(Extensions& extensions);       // steps/disconnect_s
 void RegisterUnloadStep(Extensions& extensions);           // steps/unload_step.cpp
 void RegisterSettingsEvents(Extensions& extensions);       // events/settings_events.cpp
 void RegisterDesktopEvents(Extensions& extensions);        // events/desktop_events.cpp
+void RegisterUserMessageEvents(Extensions& extensions);    // events/user_message_events.cpp
 void RegisterStatisticsLogColumn(Extensions& extensions);  // events/statistics_log_column.cpp
 void RegisterTagsStep(Extensions& extensions);             // steps/tags_step.cpp
 

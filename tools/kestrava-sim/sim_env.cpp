@@ -176,10 +176,10 @@ std::string SimEnv::ResolvePath(const std::string& path) const {
   }
 }
 
-bool SimEnv::AppendLine(const std::string& path, std::string_view line) {
-  const bool appended = EnvWrapper::AppendLine(ResolvePath(path), line);
-  if (Listener* l = listener()) l->LineAppended(path, line, appended);
-  return appended;
+AppendResult SimEnv::AppendLine(const std::string& path, std::string_view line) {
+  AppendResult result = EnvWrapper::AppendLine(ResolvePath(path), line);
+  if (Listener* l = listener()) l->LineAppended(path, line, result.appended);
+  return result;
 }
 
 void SimEnv::ShowNotice(const std::string& caption, const std::string& text,

@@ -98,7 +98,7 @@ class SimEnv final : public EnvWrapper {
   std::int64_t NowUnixSeconds() override;
   bool SleepUntil(std::int64_t deadline, std::stop_token stop) override;
   bool SleepFor(std::chrono::milliseconds duration, std::stop_token stop) override;
-  bool AppendLine(const std::string& path, std::string_view line) override;
+  AppendResult AppendLine(const std::string& path, std::string_view line) override;
   std::thread StartThread(std::function<void()> body) override;
   void PostToHostThread(std::function<void()> task) override;
   void ShowNotice(const std::string& caption, const std::string& text,

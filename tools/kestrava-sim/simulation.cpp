@@ -197,6 +197,9 @@ void Simulation::ClearedAltitudeSet(const std::string& callsign, int feet) {
 void Simulation::PopupEditOpened(const standin::PopupEdit& popup) {
   for (auto& o : observers_) o->PopupEditOpened(popup);
 }
+void Simulation::UserMessageShown(const standin::UserMessage& message) {
+  for (auto& o : observers_) o->UserMessageShown(message);
+}
 void Simulation::DisplaySettingsSaved(const std::string& display, const std::string& key,
                                       const std::string& description, const char* value) {
   for (auto& o : observers_) o->DisplaySettingsSaved(display, key, description, value);

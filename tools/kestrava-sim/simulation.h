@@ -95,6 +95,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void SquawkSet(const std::string& callsign, const std::string& code) override;
   void ClearedAltitudeSet(const std::string& callsign, int feet) override;
   void PopupEditOpened(const standin::PopupEdit& popup) override;
+  void UserMessageShown(const standin::UserMessage& message) override;
   void DisplaySettingsSaved(const std::string& display, const std::string& key,
                             const std::string& description, const char* value) override;
   void NoticeShown(const std::string& caption, const std::string& text) override;
