@@ -229,6 +229,15 @@ void CPlugIn::OpenPopupEdit(ScreenRect area, int functionCode, const char* initi
                               initialText != nullptr ? initialText : "");
 }
 
+void CPlugIn::DisplayUserMessage(const char* handler, const char* sender, const char* message,
+                                 bool showHandler, bool showUnread, bool showUnreadEvenIfBusy,
+                                 bool startFlashing, bool needConfirmation) {
+  if (m_pBinding == nullptr || message == nullptr) return;
+  KestravaClientDisplayUserMessage(
+      m_pBinding, handler != nullptr ? handler : "", sender != nullptr ? sender : "", message,
+      showHandler, showUnread, showUnreadEvenIfBusy, startFlashing, needConfirmation);
+}
+
 // --- CRadarScreen -------------------------------------------------------------------------------
 
 CRadarScreen::CRadarScreen() { m_pBinding = KestravaClientCreateScreen(this); }

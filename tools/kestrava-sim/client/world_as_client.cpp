@@ -74,6 +74,15 @@ KestravaDoubleHost WorldAsClient(ClientPlugInSlot& slot) {
                             int function, const char* initial_text) {
     PlugInOf(plugin)->OpenPopupEdit({left, top, right, bottom}, function, initial_text);
   };
+  host.display_user_message = [](void* context, const char* handler, const char* sender,
+                                 const char* message, bool show_handler, bool show_unread,
+                                 bool show_unread_even_if_busy, bool start_flashing,
+                                 bool need_confirmation) {
+    if (ClientPlugInAdapter* adapter = SlotOf(context).adapter) {
+      adapter->DisplayUserMessage(handler, sender, message, show_handler, show_unread,
+                                  show_unread_even_if_busy, start_flashing, need_confirmation);
+    }
+  };
   host.flight_plan_select = [](void*, const char* callsign) -> void* {
     return World().FindAircraft(callsign);
   };
