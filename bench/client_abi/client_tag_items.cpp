@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
   Client client;
   for (const auto& [key, value] : kSettings) client.settings[key] = value;
   for (int point = 0; point < kRoutePoints; ++point) client.route.push_back(RoutePoint(point));
-  for (int i = 0; i < kAircraft; ++i) client.flights.push_back({Callsign(i), EstimatedDepartureTime(i)});
+  for (int i = 0; i < kAircraft; ++i)
+    client.flights.push_back({Callsign(i), EstimatedDepartureTime(i)});
   const KestravaDoubleHost host = HostFor(client);
   KestravaDoubleInstall(&host);
 
@@ -128,8 +129,7 @@ int main(int argc, char** argv) {
   double font_size = 0.0;
   const TagItemFigures figures = MeasureTagItems([&](int aircraft, int item) {
     Flight* flight = &client.flights[aircraft];
-    KestravaDoubleGetTagItem(plugin, flight, flight, item, 0, text, &colour_code, &rgb,
-                             &font_size);
+    KestravaDoubleGetTagItem(plugin, flight, flight, item, 0, text, &colour_code, &rgb, &font_size);
   });
   exit();
   KestravaDoubleModuleExited();

@@ -86,15 +86,15 @@ void WatchHeapCalls(HMODULE module) {
   const IMAGE_DATA_DIRECTORY& imports =
       nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (imports.VirtualAddress == 0) return;
-  for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base +
-                                                                         imports.VirtualAddress);
+  for (auto* library =
+           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        library->Name != 0; ++library) {
     if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), "msvcrt.dll") != 0) {
       continue;
     }
     const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(
-        base + (library->OriginalFirstThunk != 0 ? library->OriginalFirstThunk
-                                                 : library->FirstThunk));
+        base +
+        (library->OriginalFirstThunk != 0 ? library->OriginalFirstThunk : library->FirstThunk));
     auto** slots = reinterpret_cast<void**>(base + library->FirstThunk);
     for (; names->u1.AddressOfData != 0; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;

@@ -17,10 +17,11 @@ int ReportTagItems(const char* name, const char* what, const char* results_path,
                    TagItemFigures figures) {
   const double processor = Median(figures.processor_ns);
   const double wall = Median(figures.wall_ns);
-  double heap_calls = 0;  // a call, over the five items
+  double heap_calls = 0;   // a call, over the five items
   bool allocated = false;  // by items 86 to 89
-  std::printf("tag items 85-89, %s: %.1f ns an item (processor), %.1f ns (wall); heap calls a call:",
-              what, processor, wall);
+  std::printf(
+      "tag items 85-89, %s: %.1f ns an item (processor), %.1f ns (wall); heap calls a call:", what,
+      processor, wall);
   for (std::size_t item = 0; item < kItems.size(); ++item) {
     std::printf(" %d: %.2f", kItems[item], figures.heap_calls_a_call[item]);
     heap_calls += figures.heap_calls_a_call[item] / kItems.size();
@@ -34,12 +35,13 @@ int ReportTagItems(const char* name, const char* what, const char* results_path,
     std::printf("FAILED: cannot write %s\n", results_path);
     return 1;
   }
-  std::fprintf(results,
-               "{\"benchmarks\": [{\"name\": \"%s\", \"run_type\": \"iteration\", "
-               "\"iterations\": %d, \"real_time\": %.3f, \"cpu_time\": %.3f, \"time_unit\": \"ns\", "
-               "\"allocs_per_call\": %.4f",
-               name, kSamples * kPasses * kAircraft * static_cast<int>(kItems.size()), wall,
-               processor, heap_calls);
+  std::fprintf(
+      results,
+      "{\"benchmarks\": [{\"name\": \"%s\", \"run_type\": \"iteration\", "
+      "\"iterations\": %d, \"real_time\": %.3f, \"cpu_time\": %.3f, \"time_unit\": \"ns\", "
+      "\"allocs_per_call\": %.4f",
+      name, kSamples * kPasses * kAircraft * static_cast<int>(kItems.size()), wall, processor,
+      heap_calls);
   for (std::size_t item = 0; item < kItems.size(); ++item) {
     std::fprintf(results, ", \"allocs_per_call_item_%d\": %.4f", kItems[item],
                  figures.heap_calls_a_call[item]);

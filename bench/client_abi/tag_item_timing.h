@@ -65,7 +65,8 @@ TagItemFigures MeasureTagItems(Ask ask) {
       }
     }
     QueryPerformanceCounter(&wall_end);
-    figures.processor_ns[sample] = static_cast<double>(ThreadTime() - processor_start) * 100.0 / kCalls;
+    figures.processor_ns[sample] =
+        static_cast<double>(ThreadTime() - processor_start) * 100.0 / kCalls;
     figures.wall_ns[sample] = static_cast<double>(wall_end.QuadPart - wall_start.QuadPart) * 1e9 /
                               static_cast<double>(frequency.QuadPart) / kCalls;
   }
