@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/thread_runtime.h"
 #include "plugin/callback_guard.h"
 
 namespace kestrava {
@@ -25,6 +26,8 @@ void DeleteThePlugIn() noexcept {
   NoThrow([] { delete thePlugIn; });
   thePlugIn = nullptr;
   g_env = nullptr;
+  // The host unloads the module next, and its thread goes on.
+  ReleaseThreadRuntime();
 }
 
 void UseEnvForNextLoad(Env* env) noexcept { g_env = env; }

@@ -12,7 +12,8 @@ namespace kestrava {
 QEXPlugin* CreateThePlugIn() noexcept;
 
 // Deletes the plug-in object, if any, and forgets services handed in: a module that stays mapped
-// may be loaded again by a host that hands in none.
+// may be loaded again by a host that hands in none. Then gives back what the module's runtime
+// keeps for the host's thread (platform/thread_runtime.h).
 void DeleteThePlugIn() noexcept;
 
 // Services for the next plug-in object; `env` must outlive it. Null: the build's own.

@@ -6,7 +6,10 @@ target is missed, a benchmark reported an error (its targets show "failed", a mi
 benchmark a target names did not run (with --partial, when a filter left benchmarks out, such a
 target is listed as not run and not counted).
 
-    python3 scripts/bench_targets.py RESULTS.json [--partial]
+    python3 scripts/bench_targets.py RESULTS.json... [--partial]
+
+Several results files are read as one run (benchmarks of other programs, such as those under
+Wine, beside the main program's).
 
 A target is one line of TARGETS: add a line to add a target.
 """
@@ -40,6 +43,10 @@ def time_ratio(slow, fast):
     return lambda runs: seconds(runs[slow], "cpu_time") / seconds(runs[fast], "cpu_time")
 
 
+def excess(name, baseline, key):
+    return lambda runs: runs[name][key] - runs[baseline][key]
+
+
 # (what is measured, figure, sense, target, unit the figure and target are shown in)
 TARGETS = [
     ("registry lookup, 2,000 against 10 aircraft", time_ratio(
@@ -59,6 +66,10 @@ TARGETS = [
      EXACTLY, 0, ""),
     ("tag item 89, heap allocations a call", counter("BM_TagItem/item:89", "allocs_per_call"),
      EXACTLY, 0, ""),
+    ("tag items 85-89 through the client's ABI against the stand-in path, under Wine",
+     time_ratio("BM_TagItemsClientAbi", "BM_TagItemsStandIn"), AT_MOST, 1.2, "x"),
+    ("tag items 85-89 through the client's ABI, heap allocations a call beyond the stand-in's",
+     excess("BM_TagItemsClientAbi", "BM_TagItemsStandIn", "allocs_per_call"), EXACTLY, 0, ""),
 ]
 
 
@@ -74,14 +85,16 @@ def shown(value, unit):
     return f"{value:.3g}{unit}"
 
 
-def main(path, partial):
-    with open(path, encoding="utf-8") as results:
-        report = json.load(results)
+def main(paths, partial):
+    benchmarks = []
+    for path in paths:
+        with open(path, encoding="utf-8") as results:
+            benchmarks += json.load(results)["benchmarks"]
     # With repetitions, each benchmark's median counts.
     runs = {}
     errors = {}  # benchmark name -> its error: its figures are misses, never numbers
     failed = False
-    for run in report["benchmarks"]:
+    for run in benchmarks:
         if run.get("error_occurred"):
             name = re.sub(r"/repeats:\d+", "", run.get("run_name", run["name"]))
             errors[name] = run.get("error_message", "")
@@ -124,4 +137,4 @@ def main(path, partial):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], "--partial" in sys.argv[2:]))
+    sys.exit(main([arg for arg in sys.argv[1:] if arg != "--partial"], "--partial" in sys.argv[1:]))
