@@ -38,8 +38,11 @@ class ScenarioVisitor {
 };
 
 // Reads `path` to its end, or until the visitor stops it (then returns false). Sets `has_steps`
-// when the file has a "steps" list.
-bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps);
+// when the file has a "steps" list, and `most_bytes_held` (when given) to the most bytes of the
+// file's text held at once: a chunk of fixed size and the texts being decoded, whatever the
+// file's layout in lines.
+bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps,
+                      std::size_t* most_bytes_held = nullptr);
 
 inline constexpr int kMaxDepth = 64;
 
