@@ -55,10 +55,11 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   // services before its entry and writes the "loaded" event. False, with `error`, when the module
   // cannot be loaded, gives no plug-in or does not take simulated services.
   bool Load(const std::string& module_path, std::string& error);
-  // Plays the steps in order, each at its time. Stops early when the event log fails.
+  // Plays the steps in order, each at its time. Stops early when the event log fails; throws
+  // std::runtime_error after the step that left a settings file unwritten.
   void Play(StepFeed& steps);
   // Settles, unloads the plug-in when still loaded, ends the workers, writes the "settings"
-  // event and closes the event log; returns whether the whole log was written.
+  // event and closes the event log; returns whether the whole log was written. Throws as Play.
   bool Finish();
 
   // --- For steps and event sources -------------------------------------------------------------
@@ -95,6 +96,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void PopupEditOpened(const standin::PopupEdit& popup) override;
   void DisplaySettingsSaved(const std::string& display, const std::string& key,
                             const std::string& description, const char* value) override;
+  void SettingsNotWritten(const std::string& path) override;
   void NoticeShown(const std::string& caption, const std::string& text) override;
   void ClipboardSet(const std::string& text) override;
   void AlarmPlayed(const std::string& display) override;
@@ -113,6 +115,8 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void WaitForWorkers();
   // Between the module's exit and its closing: waits until the workers' threads have ended.
   void LeaveModule();
+  // Throws when a settings file could not be written since the run began.
+  void CheckSettingsWritten();
 
   std::ostream& diagnostics_;
   std::filesystem::path output_folder_;
@@ -129,6 +133,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   std::vector<std::pair<std::string, std::string>> settings_;
   standin::Controller controller_;
   bool loaded_ = false;
+  std::string unwritten_settings_;         // the first settings file that could not be written
   std::unique_ptr<standin::World> world_;  // last: unloads the module before the rest goes
 };
 
