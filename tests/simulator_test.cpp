@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "host/world.h"
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/simulation.h"
@@ -226,6 +230,21 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
         {"t": 1, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
                                   "scale_nm": 9}}]})",
        "steps[1].display_open.name: a display named 'Main' is already open (opened at steps[0])"},
+      {"text after a NUL byte after the document",
+       std::string(R"({"start": "2024-06-05T14:00:00Z", "steps": []})") + '\0' + "]]",
+       "invalid JSON: a NUL byte after the end of the document (line 1, column 47)"},
+      {"a NUL byte inside a text",
+       std::string(R"({"start": "2024-06-05T14:00:00Z", "description": "a)") + '\0' + "\"}",
+       "invalid JSON: a NUL byte inside a text (a text writes it as \\u0000) (line 1, column 52)"},
+      {"ground speed beyond 64 bits", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2, "gs": 100000000000000000000}}]})",
+       "steps[0].position.gs: the number 1e+20 is too large"},
+      {"negative ground speed", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2, "gs": -5}}]})",
+       "steps[0].position.gs: must be 0 to 1000000 knots"},
+      {"a step of only a time after a good step", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "disconnect": {"callsign": "A"}}, {"t": 1}]})",
+       "steps[1]: has no step kind beside \"t\""},
       {"display used after closing", R"({"start": "2024-06-05T14:00:00Z", "steps": [
         {"t": 0, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
                                   "scale_nm": 9}},
@@ -277,6 +296,31 @@ TEST_F(Simulator, AnUnreadableScenarioIsABadScenario) {
   EXPECT_EQ(err_.str(), "kestrava-sim: " + missing + ": cannot read the scenario file\n");
 }
 
+// Read twice (checked, then played), a scenario must be a file that can be read again.
+TEST_F(Simulator, AScenarioThatIsNotARegularFileIsRefusedBeforeAnythingRuns) {
+  std::vector<std::string> paths = {folder_.string()};
+#ifndef _WIN32
+  const std::string text = R"({"start": "2024-06-05T14:00:00Z", "steps": []})";
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  ASSERT_EQ(write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  close(ends[1]);
+  paths.push_back("/proc/self/fd/" + std::to_string(ends[0]));
+  paths.push_back("/dev/zero");
+#endif
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Run({path}), kExitBadScenario);
+    EXPECT_EQ(err_.str(), "kestrava-sim: " + path +
+                              ": the scenario must be a regular file (not a pipe, a device or a "
+                              "folder): it is read twice, once to check it and once to play it\n");
+    EXPECT_FALSE(fs::exists(folder_ / "out" / "events.jsonl"));
+  }
+#ifndef _WIN32
+  close(ends[0]);
+#endif
+}
+
 TEST_F(Simulator, AModuleThatCannotBeLoadedGivesExitCodeThree) {
   const fs::path scenario = Scenario(R"({"start": "2024-06-05T14:00:00Z", "steps": []})");
   const std::string module = (folder_ / "no-such-module.dll").string();
@@ -290,7 +334,12 @@ TEST_F(Simulator, AModuleThatCannotBeLoadedGivesExitCodeThree) {
 
 TEST_F(Simulator, BadCommandLinesShowTheUsage) {
   const std::vector<std::vector<std::string>> lines = {
-      {}, {"a.json", "b.json"}, {"a.json", "--speed", "2"}, {"a.json", "--out"}};
+      {},
+      {"a.json", "b.json"},
+      {"a.json", "--speed", "2"},
+      {"a.json", "--out"},
+      {"a.json", "--module", ""},  // would load the program itself
+      {"a.json", "--out", ""}};
   for (const auto& line : lines) {
     out_.str("");
     err_.str("");
