@@ -164,6 +164,11 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
     const char* message;  // after "kestrava-sim: <file>: "
   };
   const std::string deep = std::string(90000, '[') + std::string(90000, ']');
+  // 100,000 unknown fields, each given twice: the later ones count (once found in quadratic time).
+  std::string twice;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 100000; ++i) twice += "\"k" + std::to_string(i) + "\": 1, ";
+  }
   const Case cases[] = {
       {"invalid JSON", R"({"start": "2024-06-05T14:00:00Z", "steps": [)", "invalid JSON: "},
       {"not an object", R"([1, 2])", "expected a JSON object, got a list"},
@@ -245,6 +250,11 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
       {"a step of only a time after a good step", R"({"start": "2024-06-05T14:00:00Z", "steps": [
         {"t": 0, "disconnect": {"callsign": "A"}}, {"t": 1}]})",
        "steps[1]: has no step kind beside \"t\""},
+      {"fields given twice",
+       R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "disconnect": {)" +
+           twice + R"("callsign": "A"}}]})",
+       "steps[0].disconnect.k0: unknown field"},
       {"display used after closing", R"({"start": "2024-06-05T14:00:00Z", "steps": [
         {"t": 0, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
                                   "scale_nm": 9}},
