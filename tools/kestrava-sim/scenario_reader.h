@@ -2,9 +2,10 @@
 // whatever the number of steps. The top level's fields other than "steps" are small and are
 // handed over whole; each step is handed over as its time, its kind and the fields of its body.
 //
-// The reader checks the file's structure: valid JSON (UTF-8), an object at the top with known
-// fields only, "steps" a list of objects given once, nesting at most kMaxDepth levels deep, and
-// numbers a double can hold. Every failure throws ScenarioError naming the file and the place.
+// The reader checks the file's structure: a regular file (a pipe or a device is refused before it
+// is opened), valid JSON (UTF-8, no NUL byte anywhere), an object at the top with known fields
+// only, "steps" a list of objects given once, nesting at most kMaxDepth levels deep, and numbers
+// a double can hold. Every failure throws ScenarioError naming the file and the place.
 //
 // Thread: any; one reader per thread.
 #pragma once
