@@ -61,9 +61,10 @@ EuroScopePlugIn::ScreenPoint Display::ToPixel(EuroScopePlugIn::CPosition positio
 
 void Display::SaveSetting(const std::string& key, const std::string& description,
                           const char* value) {
-  settings_.Set(key, description, value);
+  const bool written = settings_.Set(key, description, value);
   if (WorldObserver* observer = world_.observer()) {
     observer->DisplaySettingsSaved(name_, key, description, value);
+    if (!written) observer->SettingsNotWritten(settings_.path());
   }
 }
 

@@ -242,8 +242,11 @@ void World::ClearedAltitudeSetByPlugIn(Aircraft& aircraft, int feet) {
 
 void World::PluginSavedSetting(const std::string& key, const std::string& description,
                                const char* value) {
-  settings_->Set(key, description, value);
-  if (observer_ != nullptr) observer_->SettingsSaved(key, description, value);
+  const bool written = settings_->Set(key, description, value);
+  if (observer_ != nullptr) {
+    observer_->SettingsSaved(key, description, value);
+    if (!written) observer_->SettingsNotWritten(settings_->path());
+  }
 }
 
 }  // namespace standin

@@ -90,6 +90,9 @@ class WorldObserver {
   virtual void UserMessageShown(const UserMessage& /*message*/) {}
   virtual void DisplaySettingsSaved(const std::string& /*display*/, const std::string& /*key*/,
                                     const std::string& /*description*/, const char* /*value*/) {}
+  // A settings file (the plug-in's or a display's) could not be written; the change stays in
+  // memory only.
+  virtual void SettingsNotWritten(const std::string& /*path*/) {}
 };
 
 // The host's side of a CPlugIn: its settings and registrations.

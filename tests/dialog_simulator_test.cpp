@@ -98,6 +98,7 @@ TEST_F(DialogSimulator, ActionsReachTheDialogAndItsColourAndFileDialogsInOrder) 
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(events[i + 1], expected[i]);
 }
 
+// A scenario asking for the impossible is a bad scenario, found when it is played.
 TEST_F(DialogSimulator, ActionsThatCannotBeDoneStopTheRunNamingTheAction) {
   struct Case {
     const char* step;
@@ -111,10 +112,14 @@ TEST_F(DialogSimulator, ActionsThatCannotBeDoneStopTheRunNamingTheAction) {
        "steps[0].command.dialog[1]: the dialog 'CSV Log File' has closed already"},
       {R"({"t": 0, "command": {"line": ".qex l", "dialog": [{"check": 3033, "value": true}]}})",
        "steps[0].command.dialog[0]: the dialog has no check box 3033 ('CSV Log File')"},
+      {R"({"t": 0, "command": {"line": ".qex l", "dialog": [{"click": 2, "colour": 255}]}})",
+       "steps[0].command.dialog[0].colour: the click opened no colour dialog ('CSV Log File')"},
+      {R"({"t": 0, "command": {"line": ".qex l", "dialog": [{"click": 2, "file": "a.csv"}]}})",
+       "steps[0].command.dialog[0].file: the click opened no save-file dialog ('CSV Log File')"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.step);
-    EXPECT_NE(RunScenario(Scenario(c.step)), kExitDone);
+    EXPECT_EQ(RunScenario(Scenario(c.step)), kExitBadScenario);
     EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
     const auto events = EventLines();
     ASSERT_FALSE(events.empty());

@@ -2,9 +2,15 @@
 // the reading thread holds while a scenario plays, which do not grow with its length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <numbers>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -70,6 +76,7 @@ TEST(GeneratedTraffic, BadOptionsAreNamed) {
       {{"out.json", "--hours", "x"}, "--hours needs a number"},
       {{"out.json", "--airports", "EGLL,KJFK"}, "unknown airport 'KJFK' (known: EGLL, "},
       {{"out.json", "--airports", "EGLL"}, "--airports needs at least two airports"},
+      {{"out.json", "--hours", "9000"}, "--hours must be above 0 and at most 8784 (366 days)"},
       {{}, "no output file given"},
   };
   for (const auto& [args, message] : cases) {
@@ -79,7 +86,86 @@ TEST(GeneratedTraffic, BadOptionsAreNamed) {
   }
 }
 
-// Not timed: the count of steps read and not yet played stays bounded, however long the scenario.
+// Every aircraft's positions, in order, and where its legs end and begin.
+class Tracks final : public ScenarioVisitor {
+ public:
+  struct Report {
+    double t, lat, lon, gs;
+    bool leg_begins;  // the first report after connecting again
+  };
+  void TopLevelField(const std::string&, const Json&) override {}
+  bool Step(RawStep& raw) override {
+    const std::string callsign = raw.body.value(raw.body.Find("callsign")).text;
+    if (raw.kind == "disconnect") {
+      offline_.insert(callsign);
+    } else if (raw.kind == "position") {
+      const auto number = [&](const char* key) {
+        return raw.body.value(raw.body.Find(key)).Number();
+      };
+      tracks[callsign].push_back({raw.t.Number(), number("lat"), number("lon"), number("gs"),
+                                  offline_.erase(callsign) > 0});
+    }
+    return true;
+  }
+  std::map<std::string, std::vector<Report>> tracks;
+
+ private:
+  std::set<std::string> offline_;
+};
+
+double DistanceNm(const Tracks::Report& a, const Tracks::Report& b) {
+  const double north = (b.lat - a.lat) * 60;
+  const double east = (b.lon - a.lon) * 60 * std::cos((a.lat + b.lat) / 2 * std::numbers::pi / 180);
+  return std::hypot(north, east);
+}
+
+TEST(GeneratedTraffic, IsPhysicallyContinuous) {
+  TrafficOptions options;
+  options.aircraft = 30;
+  options.hours = 6;
+  options.airports = {"EGLL", "EHAM", "EIDW", "EDDF"};
+  const fs::path path = WriteFile("continuous.json", Traffic(options));
+  Tracks tracks;
+  bool has_steps = false;
+  ReadScenarioFile(path.string(), tracks, has_steps);
+  fs::remove(path);
+  std::size_t legs_continued = 0;
+  for (const auto& [callsign, reports] : tracks.tracks) {
+    for (std::size_t i = 1; i < reports.size(); ++i) {
+      const Tracks::Report &from = reports[i - 1], &to = reports[i];
+      const double nm = DistanceNm(from, to);
+      if (to.leg_begins) {
+        // Where the last leg parked.
+        EXPECT_LT(nm, 0.01) << callsign << " at t = " << to.t;
+        ++legs_continued;
+        continue;
+      }
+      // No faster than the faster of the two reported speeds allows, with a margin.
+      const double most_nm = std::max(from.gs, to.gs) * (to.t - from.t) / 3600 * 1.25 + 0.05;
+      EXPECT_LE(nm, most_nm) << callsign << " from t = " << from.t << " to " << to.t;
+    }
+  }
+  EXPECT_GT(legs_continued, 10u);
+}
+
+TEST(GeneratedTraffic, DepartureTimesAreTimesOfDayForStartsBefore1970) {
+  TrafficOptions options;
+  options.aircraft = 20;
+  options.start = "1969-12-31T23:30:00Z";
+  const std::string text = Traffic(options);
+  const std::regex etd("\"etd\":\"([^\"]*)\"");
+  std::size_t seen = 0;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), etd); it != std::sregex_iterator();
+       ++it, ++seen) {
+    EXPECT_TRUE(std::regex_match((*it)[1].str(), std::regex("([01][0-9]|2[0-3])[0-5][0-9]")))
+        << (*it)[1];
+  }
+  EXPECT_GT(seen, 20u);
+  EXPECT_NE(text.find("\"etd\":\"00"), std::string::npos);  // after midnight
+}
+
+// Not timed: the count of steps read and not yet played stays bounded, however long the scenario,
+// with a player slower than the reading (it lets the reading run ahead before every batch).
 TEST(ScenarioStreaming, TheReadingThreadHoldsABoundedNumberOfSteps) {
   const Extensions extensions = BuiltInExtensions();
   TrafficOptions options;
@@ -93,6 +179,7 @@ TEST(ScenarioStreaming, TheReadingThreadHoldsABoundedNumberOfSteps) {
   std::int64_t last_t = 0;
   StepFeed feed(scenario, extensions.steps);
   for (ScenarioStep step; feed.Next(step); ++played) {
+    if (played % StepFeed::kBatchSteps == 0) feed.WaitWhileReading();
     EXPECT_GE(step.t_millis, last_t);
     last_t = step.t_millis;
   }

@@ -50,6 +50,15 @@ class ScreenSimulator : public ::testing::Test {
         "kestrava-sim", out_, err_);
   }
 
+  // The display settings files in the output folder.
+  std::vector<fs::path> SettingsFiles() const {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(folder_ / "out")) {
+      if (entry.path().extension() == ".asr") files.push_back(entry.path());
+    }
+    return files;
+  }
+
   fs::path folder_;
   std::ostringstream out_;
   std::ostringstream err_;
@@ -97,7 +106,48 @@ TEST_F(ScreenSimulator, AlarmsAtTheirSimulatedSecondsAndTheDraggedClockSavedOnCl
           "\n");
   EXPECT_EQ(ReadFile(folder_ / "out" / "radar.png").substr(0, 4), "\x89PNG");
   // The display's own settings file, in the output folder.
-  EXPECT_NE(ReadFile(folder_ / "out" / "Sim_Radar.asr").find("4294967291"), std::string::npos);
+  const std::vector<fs::path> files = SettingsFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].filename().string().rfind("Sim_Radar-", 0), 0u) << files[0];
+  EXPECT_NE(ReadFile(files[0]).find("4294967291"), std::string::npos);
+}
+
+std::string OpenAndClose(const std::string& name, int t) {
+  return R"({"t": )" + std::to_string(t) + R"(, "display_open": {"name": ")" + name +
+         R"(", "width": 300, "height": 200, "center": [51.47, -0.45], "scale_nm": 10}},
+      {"t": )" +
+         std::to_string(t) + R"(, "display_close": {"display": ")" + name + R"("}})";
+}
+
+TEST_F(ScreenSimulator, EveryDisplayKeepsASettingsFileOfItsOwn) {
+  const std::string names[] = {"a/b", "a:b", "a_b", "A_B", std::string(5000, 'x')};
+  std::string steps;
+  for (const std::string& name : names) {
+    steps += (steps.empty() ? "" : ",\n") + OpenAndClose(name, static_cast<int>(steps.size()));
+  }
+  ASSERT_EQ(Run(R"({"start": "2024-06-05T14:00:00Z",
+    "settings": {"SQK": "0", "SERVERLOCATION": "http://127.0.0.1:9/"}, "steps": [)" +
+                steps + "]}"),
+            0)
+      << err_.str();
+  const std::vector<fs::path> files = SettingsFiles();
+  EXPECT_EQ(files.size(), std::size(names));
+  for (const fs::path& file : files) EXPECT_NE(ReadFile(file).find("CDXPOS"), std::string::npos);
+}
+
+TEST_F(ScreenSimulator, ASettingsFileThatCannotBeWrittenStopsTheRun) {
+  const std::string scenario = R"({"start": "2024-06-05T14:00:00Z",
+    "settings": {"SQK": "0", "SERVERLOCATION": "http://127.0.0.1:9/"}, "steps": [)" +
+                               OpenAndClose("Main", 5) + "]}";
+  ASSERT_EQ(Run(scenario), 0) << err_.str();
+  const std::vector<fs::path> files = SettingsFiles();
+  ASSERT_EQ(files.size(), 1u);
+  // The file is written whole beside it first, then moved over it: a folder in the way.
+  fs::remove_all(folder_ / "out");
+  fs::create_directories(files[0].string() + ".tmp/in-the-way");
+  EXPECT_EQ(Run(scenario), kExitFailed);
+  EXPECT_EQ(err_.str(), "kestrava-sim: t = 5: cannot write the settings file '" +
+                            files[0].string() + "'; the run stopped there\n");
 }
 
 TEST_F(ScreenSimulator, AClockAtTheEndsOfTheCoordinateRangeDrawsWithoutOverflow) {

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "host/world.h"
 #include "tests/support/simulator_fixture.h"
 #include "tools/kestrava-sim/extensions.h"
@@ -162,6 +166,11 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
     const char* message;  // after "kestrava-sim: <file>: "
   };
   const std::string deep = std::string(90000, '[') + std::string(90000, ']');
+  // 100,000 unknown fields, each given twice: the later ones count (once found in quadratic time).
+  std::string twice;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 100000; ++i) twice += "\"k" + std::to_string(i) + "\": 1, ";
+  }
   const Case cases[] = {
       {"invalid JSON", R"({"start": "2024-06-05T14:00:00Z", "steps": [)", "invalid JSON: "},
       {"not an object", R"([1, 2])", "expected a JSON object, got a list"},
@@ -228,6 +237,26 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
         {"t": 1, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
                                   "scale_nm": 9}}]})",
        "steps[1].display_open.name: a display named 'Main' is already open (opened at steps[0])"},
+      {"text after a NUL byte after the document",
+       std::string(R"({"start": "2024-06-05T14:00:00Z", "steps": []})") + '\0' + "]]",
+       "invalid JSON: a NUL byte after the end of the document (line 1, column 47)"},
+      {"a NUL byte inside a text",
+       std::string(R"({"start": "2024-06-05T14:00:00Z", "description": "a)") + '\0' + "\"}",
+       "invalid JSON: a NUL byte inside a text (a text writes it as \\u0000) (line 1, column 52)"},
+      {"ground speed beyond 64 bits", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2, "gs": 100000000000000000000}}]})",
+       "steps[0].position.gs: the number 1e+20 is too large"},
+      {"negative ground speed", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "position": {"callsign": "A", "lat": 1, "lon": 2, "gs": -5}}]})",
+       "steps[0].position.gs: must be 0 to 1000000 knots"},
+      {"a step of only a time after a good step", R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "disconnect": {"callsign": "A"}}, {"t": 1}]})",
+       "steps[1]: has no step kind beside \"t\""},
+      {"fields given twice",
+       R"({"start": "2024-06-05T14:00:00Z", "steps": [
+        {"t": 0, "disconnect": {)" +
+           twice + R"("callsign": "A"}}]})",
+       "steps[0].disconnect.k0: unknown field"},
       {"display used after closing", R"({"start": "2024-06-05T14:00:00Z", "steps": [
         {"t": 0, "display_open": {"name": "Main", "width": 9, "height": 9, "center": [51, 0],
                                   "scale_nm": 9}},
@@ -279,6 +308,31 @@ TEST_F(Simulator, AnUnreadableScenarioIsABadScenario) {
   EXPECT_EQ(err_.str(), "kestrava-sim: " + missing + ": cannot read the scenario file\n");
 }
 
+// Read twice (checked, then played), a scenario must be a file that can be read again.
+TEST_F(Simulator, AScenarioThatIsNotARegularFileIsRefusedBeforeAnythingRuns) {
+  std::vector<std::string> paths = {folder_.string()};
+#ifndef _WIN32
+  const std::string text = R"({"start": "2024-06-05T14:00:00Z", "steps": []})";
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  ASSERT_EQ(write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  close(ends[1]);
+  paths.push_back("/proc/self/fd/" + std::to_string(ends[0]));
+  paths.push_back("/dev/zero");
+#endif
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Run({path}), kExitBadScenario);
+    EXPECT_EQ(err_.str(), "kestrava-sim: " + path +
+                              ": the scenario must be a regular file (not a pipe, a device or a "
+                              "folder): it is read twice, once to check it and once to play it\n");
+    EXPECT_FALSE(fs::exists(folder_ / "out" / "events.jsonl"));
+  }
+#ifndef _WIN32
+  close(ends[0]);
+#endif
+}
+
 TEST_F(Simulator, AModuleThatCannotBeLoadedGivesExitCodeThree) {
   const fs::path scenario = Scenario(R"({"start": "2024-06-05T14:00:00Z", "steps": []})");
   const std::string module = (folder_ / "no-such-module.dll").string();
@@ -292,7 +346,12 @@ TEST_F(Simulator, AModuleThatCannotBeLoadedGivesExitCodeThree) {
 
 TEST_F(Simulator, BadCommandLinesShowTheUsage) {
   const std::vector<std::vector<std::string>> lines = {
-      {}, {"a.json", "b.json"}, {"a.json", "--speed", "2"}, {"a.json", "--out"}};
+      {},
+      {"a.json", "b.json"},
+      {"a.json", "--speed", "2"},
+      {"a.json", "--out"},
+      {"a.json", "--module", ""},  // would load the program itself
+      {"a.json", "--out", ""}};
   for (const auto& line : lines) {
     out_.str("");
     err_.str("");

@@ -35,7 +35,11 @@ std::string Refusal(const DialogAction& action, const std::string& path) {
 
 DialogActionPlayer::DialogActionPlayer(const std::vector<DialogAction>& actions, std::string where,
                                        const SimEnv& env)
-    : actions_(actions), where_(std::move(where)), env_(env) {}
+    : actions_(actions),
+      where_(std::move(where)),
+      env_(env),
+      colour_asked_(actions.size()),
+      file_asked_(actions.size()) {}
 
 void DialogActionPlayer::Act(DialogUser& user) {
   dialog_seen_ = true;
@@ -45,6 +49,7 @@ void DialogActionPlayer::Act(DialogUser& user) {
       problem_ = action.where + ": the dialog '" + user.Caption() + "' has closed already";
       return;
     }
+    const std::size_t index = next_;
     current_ = &action;
     const bool done = Apply(user, action);
     current_ = nullptr;
@@ -52,6 +57,12 @@ void DialogActionPlayer::Act(DialogUser& user) {
     if (!done) {
       const std::string path = action.kind == Kind::Snapshot ? env_.ResolvePath(action.text) : "";
       problem_ = action.where + ": " + Refusal(action, path) + " ('" + user.Caption() + "')";
+    } else if (action.colour && !colour_asked_[index]) {
+      problem_ =
+          action.where + ".colour: the click opened no colour dialog ('" + user.Caption() + "')";
+    } else if (action.file && !file_asked_[index]) {
+      problem_ =
+          action.where + ".file: the click opened no save-file dialog ('" + user.Caption() + "')";
     }
   }
 }
@@ -76,11 +87,15 @@ bool DialogActionPlayer::Apply(DialogUser& user, const DialogAction& action) {
 }
 
 std::optional<ColorRef> DialogActionPlayer::ColourAnswer() {
-  return current_ != nullptr ? current_->colour : std::nullopt;
+  if (current_ == nullptr) return std::nullopt;
+  colour_asked_[static_cast<std::size_t>(current_ - actions_.data())] = true;
+  return current_->colour;
 }
 
 std::optional<std::string> DialogActionPlayer::SaveFileAnswer() {
-  return current_ != nullptr ? current_->file : std::nullopt;
+  if (current_ == nullptr) return std::nullopt;
+  file_asked_[static_cast<std::size_t>(current_ - actions_.data())] = true;
+  return current_->file;
 }
 
 std::string DialogActionPlayer::Problem() const {

@@ -5,7 +5,8 @@
 // the first one that cannot be done (the dialog has closed already, it has no such control, the
 // row does not exist, the snapshot cannot be written); a later dialog of the same step gets the
 // actions still left. The colour and save-file dialogs a click opens are answered from that
-// click's "colour" and "file"; any other action's are cancelled.
+// click's "colour" and "file"; any other action's are cancelled. A "colour" or "file" given to a
+// click that opens no such dialog is an action that cannot be done.
 //
 // Thread: the host's thread (inside the modal run). Never throws into the dialog: problems are
 // kept for Problem().
@@ -42,6 +43,8 @@ class DialogActionPlayer final : public SimEnv::DialogPerson {
   const SimEnv& env_;
   std::size_t next_ = 0;                   // the first action not yet played
   const DialogAction* current_ = nullptr;  // the action being played
+  std::vector<bool> colour_asked_;         // per action: a colour dialog asked it for an answer
+  std::vector<bool> file_asked_;           // per action: a save-file dialog did
   bool dialog_seen_ = false;
   std::string problem_;
 };

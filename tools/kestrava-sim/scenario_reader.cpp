@@ -9,31 +9,33 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <system_error>
 #include <tuple>
 #include <vector>
 
+#include "tools/kestrava-sim/json_parse_stack.h"
 #include "tools/kestrava-sim/step_table.h"
 
 namespace kestrava::sim {
 namespace {
 
 constexpr std::size_t kBufferBytes = 1024 * 1024;
+constexpr std::size_t kFirstStackBytes = 256;
 constexpr char kTimeKey[] = "t";
 constexpr char kStepsKey[] = "steps";
 constexpr const char* kTopLevelKeys[] = {"start", "description", "controller", "settings",
                                          kStepsKey};
 
-// The file read in chunks, for the JSON reader to read in place (texts are unescaped where they
-// stand, not copied). A chunk ends after a line feed, which no JSON text holds, so no text is cut
-// between chunks; a line longer than the buffer makes it grow. After the last byte comes a '\0'.
+// The file read in chunks of a fixed size, whatever its layout: memory does not depend on how the
+// file is split into lines. After the last byte comes a '\0', as after every chunk.
 class FileStream {
  public:
   using Ch = char;
 
-  FileStream(std::FILE* file, std::size_t buffer_bytes) : file_(file), buffer_(buffer_bytes + 1) {
+  FileStream(std::FILE* file, std::size_t chunk_bytes) : file_(file), buffer_(chunk_bytes + 1) {
     Refill();
   }
   Ch Peek() const { return *current_; }
@@ -43,61 +45,38 @@ class FileStream {
     return c;
   }
   std::size_t Tell() const { return consumed_ + static_cast<std::size_t>(current_ - start()); }
-  // The rest of the chunk, for a quicker look; Skip(n) moves on by n bytes of it.
+  // The rest of the chunk, for a quicker look; Skip(n) moves on by n bytes of it, fewer than all.
   std::string_view Ahead() const { return {current_, static_cast<std::size_t>(end_ - current_)}; }
   void Skip(std::size_t bytes) { current_ += bytes; }
-  Ch* PutBegin() { return written_ = current_; }
-  void Put(Ch c) { *written_++ = c; }
-  std::size_t PutEnd(Ch* begin) { return static_cast<std::size_t>(written_ - begin); }
+  // Whether the '\0' the JSON reader sees is a byte of the file rather than its end.
+  bool AtNulByte() const { return current_ != end_ && *current_ == '\0'; }
+  // The bytes held, whatever the file.
+  std::size_t buffer_bytes() const { return buffer_.size(); }
+  // Only for in-place reading, which the reader is not asked for.
+  Ch* PutBegin() { return nullptr; }
+  void Put(Ch) {}
+  std::size_t PutEnd(Ch*) { return 0; }
   void Flush() {}
 
  private:
   char* start() { return buffer_.data(); }
   const char* start() const { return buffer_.data(); }
   void Refill() {
-    // What follows the chunk's end moves to the front.
-    const auto used = static_cast<std::size_t>(current_ - start());
-    consumed_ += used;
-    const std::size_t kept = filled_ - used;
-    std::memmove(start(), start() + used, kept);
-    filled_ = kept;
-    std::size_t cut = 0;
-    for (;;) {
-      const std::size_t room = buffer_.size() - 1 - filled_;
-      if (room == 0) {
-        buffer_.resize(buffer_.size() * 2);
-        continue;
-      }
-      if (!ended_) {
-        const std::size_t read = std::fread(start() + filled_, 1, room, file_);
-        filled_ += read;
-        ended_ = read < room;
-      }
-      const std::string_view text(start(), filled_);
-      const std::size_t line_end = text.rfind('\n');
-      if (line_end != std::string_view::npos) {
-        cut = line_end + 1;
-        break;
-      }
-      if (ended_) {
-        cut = filled_;
-        break;
-      }
-      buffer_.resize(buffer_.size() * 2);  // one line fills the buffer
-    }
+    consumed_ += filled_;
+    filled_ = ended_ ? 0 : std::fread(start(), 1, buffer_.size() - 1, file_);
+    ended_ = filled_ < buffer_.size() - 1;
     buffer_[filled_] = '\0';
     current_ = start();
-    end_ = start() + cut;
+    end_ = start() + filled_;
   }
 
   std::FILE* file_;
   std::vector<char> buffer_;
-  std::size_t filled_ = 0;  // bytes read into the buffer
+  std::size_t filled_ = 0;  // bytes of the chunk
   bool ended_ = false;      // the file has no more
   char* current_ = buffer_.data();
   char* end_ = buffer_.data();  // the chunk's end
-  char* written_ = nullptr;
-  std::size_t consumed_ = 0;  // bytes of the file before the buffer
+  std::size_t consumed_ = 0;    // bytes of the file before the chunk
 };
 
 // A scalar as the JSON reader met it.
@@ -662,19 +641,43 @@ std::string LineAndColumn(const std::string& path, std::size_t offset) {
 
 }  // namespace
 
-bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps) {
+bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps,
+                      std::size_t* most_bytes_held) {
+  // Checked before opening: opening a named pipe waits for a writer. A pipe or a device could not
+  // be read a second time to play the steps either.
+  std::error_code status_error;
+  const std::filesystem::file_status status = std::filesystem::status(path, status_error);
+  if (!status_error && status.type() != std::filesystem::file_type::regular) {
+    throw ScenarioError(path +
+                        ": the scenario must be a regular file (not a pipe, a device or a "
+                        "folder): it is read twice, once to check it and once to play it");
+  }
   const File file(std::fopen(path.c_str(), "rb"));
   if (!file) throw ScenarioError(path + ": cannot read the scenario file");
   FileStream stream(file.get(), kBufferBytes);
   Handler handler(path, visitor, stream);
-  rapidjson::Reader reader;
+  ParseStackAllocator stack_record;
+  rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, ParseStackAllocator> reader(
+      &stack_record, kFirstStackBytes);
   constexpr unsigned kFlags =
       rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag;
   const rapidjson::ParseResult result = reader.Parse<kFlags>(stream, handler);
   has_steps = handler.has_steps();
+  if (most_bytes_held != nullptr) {
+    *most_bytes_held = stream.buffer_bytes() + stack_record.most_bytes;
+  }
   if (std::ferror(file.get())) throw ScenarioError(path + ": cannot read the scenario file");
   if (handler.failure()) std::rethrow_exception(handler.failure());
   if (handler.stopped()) return false;
+  // The JSON reader takes a NUL byte for the end of the text.
+  if (stream.AtNulByte()) {
+    const bool in_text = result.Code() == rapidjson::kParseErrorStringMissQuotationMark;
+    throw ScenarioError(path + ": invalid JSON: a NUL byte " +
+                        (in_text            ? "inside a text (a text writes it as \\u0000)"
+                         : result.IsError() ? "where no JSON text may hold one"
+                                            : "after the end of the document") +
+                        " (" + LineAndColumn(path, stream.Tell()) + ")");
+  }
   if (result.IsError()) {
     if (result.Code() == rapidjson::kParseErrorNumberTooBig) {
       const std::string place = handler.Place();

@@ -2,9 +2,10 @@
 // whatever the number of steps. The top level's fields other than "steps" are small and are
 // handed over whole; each step is handed over as its time, its kind and the fields of its body.
 //
-// The reader checks the file's structure: valid JSON (UTF-8), an object at the top with known
-// fields only, "steps" a list of objects given once, nesting at most kMaxDepth levels deep, and
-// numbers a double can hold. Every failure throws ScenarioError naming the file and the place.
+// The reader checks the file's structure: a regular file (a pipe or a device is refused before it
+// is opened), valid JSON (UTF-8, no NUL byte anywhere), an object at the top with known fields
+// only, "steps" a list of objects given once, nesting at most kMaxDepth levels deep, and numbers
+// a double can hold. Every failure throws ScenarioError naming the file and the place.
 //
 // Thread: any; one reader per thread.
 #pragma once
@@ -38,8 +39,11 @@ class ScenarioVisitor {
 };
 
 // Reads `path` to its end, or until the visitor stops it (then returns false). Sets `has_steps`
-// when the file has a "steps" list.
-bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps);
+// when the file has a "steps" list, and `most_bytes_held` (when given) to the most bytes of the
+// file's text held at once: a chunk of fixed size and the texts being decoded, whatever the
+// file's layout in lines.
+bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& has_steps,
+                      std::size_t* most_bytes_held = nullptr);
 
 inline constexpr int kMaxDepth = 64;
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 namespace kestrava::sim {
@@ -146,7 +147,15 @@ void Simulation::Play(StepFeed& steps) {
     // The displays whose screen objects asked for a refresh are drawn before the next step.
     world_->displays().RedrawRequested();
     step.action(*this);
+    CheckSettingsWritten();
   }
+}
+
+void Simulation::CheckSettingsWritten() {
+  if (unwritten_settings_.empty()) return;
+  throw std::runtime_error("t = " + EventLog::Seconds(env_.ElapsedMillis()).dump() +
+                           ": cannot write the settings file '" + unwritten_settings_ +
+                           "'; the run stopped there");
 }
 
 void Simulation::Unload() {
@@ -167,6 +176,7 @@ void Simulation::LeaveModule() {
 bool Simulation::Finish() {
   Settle();
   Unload();
+  CheckSettingsWritten();
   if (!env_.JoinWorkers(kIdleWait)) {
     diagnostics_ << "kestrava-sim: warning: a worker was still running after the plug-in "
                     "was unloaded\n";
@@ -203,6 +213,9 @@ void Simulation::UserMessageShown(const standin::UserMessage& message) {
 void Simulation::DisplaySettingsSaved(const std::string& display, const std::string& key,
                                       const std::string& description, const char* value) {
   for (auto& o : observers_) o->DisplaySettingsSaved(display, key, description, value);
+}
+void Simulation::SettingsNotWritten(const std::string& path) {
+  if (unwritten_settings_.empty()) unwritten_settings_ = path;
 }
 void Simulation::NoticeShown(const std::string& caption, const std::string& text) {
   for (auto& l : listeners_) l->NoticeShown(caption, text);

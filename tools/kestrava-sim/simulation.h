@@ -57,10 +57,11 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   // module (empty: the stand-in's way).
   bool Load(const std::string& module_path, std::string& error,
             const standin::ModuleOpener& open = {});
-  // Plays the steps in order, each at its time. Stops early when the event log fails.
+  // Plays the steps in order, each at its time. Stops early when the event log fails; throws
+  // std::runtime_error after the step that left a settings file unwritten.
   void Play(StepFeed& steps);
   // Settles, unloads the plug-in when still loaded, ends the workers, writes the "settings"
-  // event and closes the event log; returns whether the whole log was written.
+  // event and closes the event log; returns whether the whole log was written. Throws as Play.
   bool Finish();
 
   // --- For steps and event sources -------------------------------------------------------------
@@ -98,6 +99,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void UserMessageShown(const standin::UserMessage& message) override;
   void DisplaySettingsSaved(const std::string& display, const std::string& key,
                             const std::string& description, const char* value) override;
+  void SettingsNotWritten(const std::string& path) override;
   void NoticeShown(const std::string& caption, const std::string& text) override;
   void ClipboardSet(const std::string& text) override;
   void AlarmPlayed(const std::string& display) override;
@@ -116,6 +118,8 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   void WaitForWorkers();
   // Between the module's exit and its closing: waits until the workers' threads have ended.
   void LeaveModule();
+  // Throws when a settings file could not be written since the run began.
+  void CheckSettingsWritten();
 
   std::ostream& diagnostics_;
   std::filesystem::path output_folder_;
@@ -132,6 +136,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   std::vector<std::pair<std::string, std::string>> settings_;
   standin::Controller controller_;
   bool loaded_ = false;
+  std::string unwritten_settings_;         // the first settings file that could not be written
   std::unique_ptr<standin::World> world_;  // last: unloads the module before the rest goes
 };
 

@@ -38,7 +38,10 @@ std::string ParseArguments(const std::vector<std::string>& args, Options& option
     } else if (arg == "--check") {
       options.check_only = true;
     } else if (arg == "--out" || arg == "--module") {
-      if (i + 1 == args.size()) return arg + " needs a value";
+      // An empty module path would load the program itself.
+      if (i + 1 == args.size() || args[i + 1].empty()) {
+        return arg + (arg == "--out" ? " needs a folder" : " needs a module file");
+      }
       (arg == "--out" ? options.output : options.module.emplace()) = args[++i];
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option " + arg;
@@ -138,11 +141,18 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
       err << "kestrava-sim: cannot load the plug-in: " << error << '\n';
       return kExitLoadFailed;
     }
-    {
-      StepFeed steps(scenario, extensions.steps);
-      sim.Play(steps);
+    bool events_written = false;
+    try {
+      {
+        StepFeed steps(scenario, extensions.steps);
+        sim.Play(steps);
+      }
+      events_written = sim.Finish();
+    } catch (const ScenarioError& bad_step) {
+      // A step asked for what cannot be done (a dialog's control it does not have).
+      err << "kestrava-sim: " << bad_step.what() << '\n';
+      return kExitBadScenario;
     }
-    const bool events_written = sim.Finish();
     Report(scenario, sim, out);
     if (!events_written) {
       const EventLog& events = sim.events();

@@ -8,9 +8,10 @@
 // DIR. The module defaults to the one built beside the program. With --check the scenario is only
 // read and checked.
 //
-// Exit codes: 0 done; 1 the output could not be written or the run failed; 2 a bad command line
-// or a bad scenario (the message names the file, the step's index and the field); 3 the plug-in
-// module cannot be loaded.
+// Exit codes: 0 done; 1 the output (the event log, a settings file, the summary) could not be
+// written or the run failed; 2 a bad command line or a bad scenario, also one whose step asks for
+// what cannot be done when it is played (the message names the file, the step's index and the
+// field); 3 the plug-in module cannot be loaded.
 #pragma once
 
 #include <filesystem>

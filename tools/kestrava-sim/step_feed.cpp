@@ -45,7 +45,12 @@ void StepFeed::Read(const Scenario& scenario, const StepTable& table) {
 
 bool StepFeed::Hand(std::vector<ScenarioStep>& batch, bool last) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return stop_ || queue_.size() < kQueuedBatches; });
+  if (!stop_ && queue_.size() >= kQueuedBatches) {
+    reader_waits_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return stop_ || queue_.size() < kQueuedBatches; });
+    reader_waits_ = false;
+  }
   if (stop_) return false;
   std::size_t held = batch_playing_ + batch.size();
   for (const auto& queued : queue_) held += queued.size();
@@ -85,6 +90,11 @@ bool StepFeed::Next(ScenarioStep& step) {
   }
   step = std::move(playing_[next_++]);
   return true;
+}
+
+void StepFeed::WaitWhileReading() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return reader_waits_ || done_; });
 }
 
 std::size_t StepFeed::most_held() const {

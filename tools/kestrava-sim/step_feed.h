@@ -39,6 +39,9 @@ class StepFeed {
 
   // The most steps held at once so far (read and not yet played).
   std::size_t most_held() const;
+  // Waits until the reading thread waits for room (it holds all it may) or has ended: a player
+  // slower than the reading.
+  void WaitWhileReading();
 
  private:
   void Read(const Scenario& scenario, const StepTable& table);
@@ -50,6 +53,7 @@ class StepFeed {
   std::vector<std::vector<ScenarioStep>> spare_;  // emptied batches to reuse; guarded
   bool done_ = false;                             // the reading has ended; guarded
   bool stop_ = false;                             // guarded
+  bool reader_waits_ = false;                     // the reading waits for room; guarded
   std::exception_ptr failure_;                    // guarded
   std::size_t most_held_ = 0;                     // guarded
   std::size_t batch_playing_ = 0;                 // the size of the batch played; guarded

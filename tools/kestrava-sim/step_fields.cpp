@@ -1,5 +1,7 @@
 #include "tools/kestrava-sim/step_fields.h"
 
+#include <unordered_set>
+
 namespace kestrava::sim {
 
 double FieldValue::Number() const {
@@ -98,7 +100,13 @@ std::size_t FieldList::Find(std::string_view key) const {
   return npos;
 }
 
-bool FieldList::Superseded(std::size_t i) const { return Find(fields_[i].key) != i; }
+std::vector<bool> FieldList::Superseded() const {
+  std::vector<bool> superseded(size_);
+  std::unordered_set<std::string_view> later;
+  later.reserve(size_);
+  for (std::size_t i = size_; i-- > 0;) superseded[i] = !later.insert(fields_[i].key).second;
+  return superseded;
+}
 
 FieldList FieldList::FromJson(const Json& object) {
   FieldList list;

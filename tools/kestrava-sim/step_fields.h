@@ -55,8 +55,8 @@ class FieldList {
   FieldValue& value(std::size_t i) { return fields_[i].value; }
   // The index of the (last) field named `key`, npos when absent.
   std::size_t Find(std::string_view key) const;
-  // Whether a later field has the same name as field `i`.
-  bool Superseded(std::size_t i) const;
+  // For each field, whether a later field has the same name; in time linear in the fields.
+  std::vector<bool> Superseded() const;
 
   // The fields of a JSON object.
   static FieldList FromJson(const Json& object);

@@ -79,6 +79,12 @@ std::optional<double> StepArgs::OptionalNumber(const std::string& field) {
 std::optional<int> StepArgs::OptionalInteger(const std::string& field) {
   const FieldValue* value = Find(field);
   if (value == nullptr) return std::nullopt;
+  // Whole numbers beyond 64 bits are read as doubles.
+  if (value->type == FieldValue::Type::kFraction && std::abs(value->fraction) >= 0x1p63 &&
+      std::trunc(value->fraction) == value->fraction) {
+    Fail(field, "the number " + value->ToJson().dump() + " is " +
+                    (value->fraction > 0 ? "too large" : "out of range"));
+  }
   if (!value->IsWholeNumber()) FailType(field, "a whole number", *value);
   if (value->type == FieldValue::Type::kUnsigned) {
     if (value->unsigned_integer > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
@@ -137,10 +143,13 @@ int StepArgs::Integer(const std::string& field) {
 }
 
 void StepArgs::RejectUnreadFields() const {
+  std::vector<bool> superseded;  // worked out once a field is found unread
   for (std::size_t i = 0; i < body_.size(); ++i) {
     const bool read =
         i < 64 ? (read_ >> i & 1) != 0 : i - 64 < read_more_.size() && read_more_[i - 64];
-    if (!read && !body_.Superseded(i)) Fail(body_.key(i), "unknown field");
+    if (read) continue;
+    if (superseded.empty()) superseded = body_.Superseded();
+    if (!superseded[i]) Fail(body_.key(i), "unknown field");
   }
 }
 

@@ -25,6 +25,17 @@ constexpr int kTakeOffSpeeds[] = {30, 75, 120, 160};  // knots, one report each
 constexpr int kLandingSpeeds[] = {120, 80, 45, 25};
 constexpr const char* kAirlines[] = {"BAW", "EZY", "RYR", "KLM", "AFR", "DLH", "EIN", "BEL"};
 constexpr const char* kTypes[] = {"A320", "A319", "A321", "B738", "E190", "A20N", "B38M", "A333"};
+constexpr int kMostHours = 24 * 366;
+constexpr std::int64_t kMinutesPerDay = 24 * 60;
+
+// Division rounding down, also for times before 1970 and before the start.
+std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
+  return value / divisor - (value % divisor < 0 ? 1 : 0);
+}
+
+std::int64_t MinuteOfDay(std::int64_t minutes) {
+  return minutes - FloorDivide(minutes, kMinutesPerDay) * kMinutesPerDay;
+}
 
 // splitmix64: small, fast and the same everywhere.
 class Random {
@@ -327,7 +338,7 @@ class Flight {
   }
   // "HHMM" of a scenario time, counted from the start's hour and minute.
   std::string ClockText(std::int64_t t) const {
-    const std::int64_t minutes = (start_minute_ + t / 60) % (24 * 60);
+    const std::int64_t minutes = MinuteOfDay(start_minute_ + FloorDivide(t, 60));
     char text[5] = {
         static_cast<char>('0' + minutes / 600), static_cast<char>('0' + minutes / 60 % 10),
         static_cast<char>('0' + minutes % 60 / 10), static_cast<char>('0' + minutes % 10), '\0'};
@@ -364,7 +375,9 @@ class Flight {
 
 std::string CheckTrafficOptions(const TrafficOptions& options) {
   if (options.aircraft < 1 || options.aircraft > 100000) return "--aircraft must be 1 to 100000";
-  if (!(options.hours > 0) || options.hours > 24 * 366) return "--hours must be above 0";
+  if (!(options.hours > 0) || options.hours > kMostHours) {
+    return "--hours must be above 0 and at most " + std::to_string(kMostHours) + " (366 days)";
+  }
   if (!ParseUtcTime(options.start)) {
     return "--start '" + options.start + "' is not a UTC time such as 2024-06-05T06:00:00Z";
   }
@@ -390,7 +403,7 @@ TrafficSummary WriteTraffic(const TrafficOptions& options, std::ostream& out) {
   std::vector<const Airport*> airports;
   for (const std::string& icao : options.airports) airports.push_back(FindAirport(icao));
   if (airports.empty()) airports = DefaultAirports();
-  const std::int64_t start_minute = *ParseUtcTime(options.start) / 60000 % (24 * 60);
+  const std::int64_t start_minute = MinuteOfDay(FloorDivide(*ParseUtcTime(options.start), 60000));
   const auto end = static_cast<std::int64_t>(std::llround(options.hours * 3600));
 
   out << "{\"start\":\"" << options.start << "\",\n\"description\":\"" << options.aircraft

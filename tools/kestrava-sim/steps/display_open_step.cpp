@@ -1,9 +1,12 @@
 // "display_open": {"name", "width", "height", "center": [lat, lon], "scale_nm", "settings": {...}}
 // opens a radar display of width x height pixels whose width spans scale_nm nautical miles around
-// the centre. Its settings file, "<name>.asr" in the output folder (made afresh; characters other
-// than letters, digits, '.', '-' and '_' become '_'), holds the texts of "settings" (optional)
-// before the plug-in's screen object reads it. The host redraws a display before the next step
-// whenever the plug-in has asked for a refresh. A display of the same name must not be open.
+// the centre. Its settings file, "<name>-<hash>.asr" in the output folder (made afresh; see
+// SettingsFileName), holds the texts of "settings" (optional) before the plug-in's screen object
+// reads it; a settings file that cannot be written stops the run. The host redraws a display before
+// the next step whenever the plug-in has asked for a refresh. A display of the same name must not
+// be open.
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -16,14 +19,24 @@
 namespace kestrava::sim {
 namespace {
 
+constexpr std::size_t kReadablePart = 40;
+
+// "<readable>-<hash>.asr": the name's first characters, those other than letters, digits, '.',
+// '-' and '_' as '_', then the 64-bit FNV-1a hash of the whole name in hexadecimal. Names that
+// differ in any way (in case too, for file systems that ignore it) get files of their own, and
+// the length stays within every file system's limit.
 std::string SettingsFileName(const std::string& display) {
   std::string name;
+  std::uint64_t hash = 0xcbf29ce484222325;
   for (const char c : display) {
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                        c == '.' || c == '-' || c == '_';
-    name += plain ? c : '_';
+    if (name.size() < kReadablePart) name += plain ? c : '_';
+    hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3;
   }
-  return name + ".asr";
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return name + "-" + hex + ".asr";
 }
 
 EuroScopePlugIn::CPosition Centre(StepArgs& args) {

@@ -22,6 +22,9 @@ StepAction Report(Summary::Column reports, std::string callsign,
   };
 }
 
+// Ground speeds are 0 or more; both reading paths take the same range.
+constexpr int kFastestKnots = 1000000;
+
 bool InRange(double value, double limit) { return value >= -limit && value <= limit; }
 
 // The usual report, four good fields and nothing else, without StepArgs' bookkeeping.
@@ -36,7 +39,7 @@ StepAction QuickParse(Summary::Column reports, const FieldList& body) {
   const FieldValue& speed = body.value(gs);
   if (body.value(callsign).type != FieldValue::Type::kText || !body.value(lat).IsNumber() ||
       !body.value(lon).IsNumber() || speed.type != FieldValue::Type::kUnsigned ||
-      speed.unsigned_integer > 1000000) {
+      speed.unsigned_integer > kFastestKnots) {
     return {};
   }
   const EuroScopePlugIn::CPosition position{body.value(lat).Number(), body.value(lon).Number()};
@@ -64,6 +67,9 @@ void RegisterPositionStep(Extensions& extensions) {
       args.Fail("lon", "must lie between -180 and 180 degrees");
     }
     const int gs = args.Integer("gs");
+    if (gs < 0 || gs > kFastestKnots) {
+      args.Fail("gs", "must be 0 to " + std::to_string(kFastestKnots) + " knots");
+    }
     return Report(reports, callsign, position, gs);
   });
 }
