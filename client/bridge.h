@@ -22,6 +22,12 @@ struct KestravaAircraftRef {
   void* radar_target;
 };
 
+// An extracted route of the client: its pointer and its number of points, read once.
+struct KestravaRouteRef {
+  void* route;
+  int point_count;
+};
+
 // A controller handle of the client: its pointer and the flag of the user's own position.
 struct KestravaControllerRef {
   void* controller;
@@ -98,9 +104,11 @@ bool KestravaClientAircraftPosition(const struct KestravaAircraftRef* aircraft, 
                                     double* longitude, int* ground_speed);
 bool KestravaClientSetSquawk(const struct KestravaAircraftRef* aircraft, const char* squawk);
 bool KestravaClientSetClearedAltitude(const struct KestravaAircraftRef* aircraft, int feet);
-int KestravaClientRoutePointCount(const struct KestravaAircraftRef* aircraft);
-const char* KestravaClientRoutePointName(const struct KestravaAircraftRef* aircraft, int index);
-int KestravaClientRouteCalculatedIndex(const struct KestravaAircraftRef* aircraft);
+// The aircraft's extracted route and its number of points (null and 0 without a flight plan).
+void KestravaClientExtractedRoute(const struct KestravaAircraftRef* aircraft,
+                                  struct KestravaRouteRef* route);
+const char* KestravaClientRoutePointName(const struct KestravaRouteRef* route, int index);
+int KestravaClientRouteCalculatedIndex(const struct KestravaRouteRef* route);
 
 const char* KestravaClientControllerText(const struct KestravaControllerRef* controller,
                                          enum KestravaControllerText text);

@@ -5,10 +5,17 @@
 
 namespace kestrava::client {
 
+// Callbacks still to fail; 0 unless a test asked.
+inline int callback_faults_due = 0;
+
 // The next `count` callbacks throw as soon as they are inside the guard.
 void InjectCallbackFaults(int count);
 
+[[noreturn]] void ThrowInjectedFault();
+
 // Throws when a fault is due; called first inside every guarded callback.
-void CallbackFaultPoint();
+inline void CallbackFaultPoint() {
+  if (callback_faults_due > 0) ThrowInjectedFault();
+}
 
 }  // namespace kestrava::client

@@ -6,6 +6,14 @@
 using kestrava::client::FlightPlanOf;
 using kestrava::client::RadarTargetOf;
 
+namespace {
+
+EuroScopePlugIn::CFlightPlanExtractedRoute RouteOf(const KestravaRouteRef& route) {
+  return kestrava::client::HandleFrom<EuroScopePlugIn::CFlightPlanExtractedRoute>(route.route);
+}
+
+}  // namespace
+
 extern "C" {
 
 const char* KestravaClientAircraftText(const KestravaAircraftRef* aircraft,
@@ -64,23 +72,24 @@ bool KestravaClientSetClearedAltitude(const KestravaAircraftRef* aircraft, int f
   return flight_plan.IsValid() && flight_plan.GetControllerAssignedData().SetClearedAltitude(feet);
 }
 
-int KestravaClientRoutePointCount(const KestravaAircraftRef* aircraft) {
+void KestravaClientExtractedRoute(const KestravaAircraftRef* aircraft, KestravaRouteRef* route) {
   const EuroScopePlugIn::CFlightPlan flight_plan = FlightPlanOf(*aircraft);
-  return flight_plan.IsValid() ? flight_plan.GetExtractedRoute().GetPointsNumber() : 0;
+  if (!flight_plan.IsValid()) {
+    *route = {nullptr, 0};
+    return;
+  }
+  const EuroScopePlugIn::CFlightPlanExtractedRoute extracted = flight_plan.GetExtractedRoute();
+  *route = {kestrava::client::PointerOf(extracted), extracted.GetPointsNumber()};
 }
 
-const char* KestravaClientRoutePointName(const KestravaAircraftRef* aircraft, int index) {
-  const EuroScopePlugIn::CFlightPlan flight_plan = FlightPlanOf(*aircraft);
-  if (!flight_plan.IsValid()) return "";
-  const EuroScopePlugIn::CFlightPlanExtractedRoute route = flight_plan.GetExtractedRoute();
-  if (index < 0 || index >= route.GetPointsNumber()) return "";
-  const char* name = route.GetPointName(index);
+const char* KestravaClientRoutePointName(const KestravaRouteRef* route, int index) {
+  if (route->route == nullptr || index < 0 || index >= route->point_count) return "";
+  const char* name = RouteOf(*route).GetPointName(index);
   return name != nullptr ? name : "";
 }
 
-int KestravaClientRouteCalculatedIndex(const KestravaAircraftRef* aircraft) {
-  const EuroScopePlugIn::CFlightPlan flight_plan = FlightPlanOf(*aircraft);
-  return flight_plan.IsValid() ? flight_plan.GetExtractedRoute().GetPointsCalculatedIndex() : 0;
+int KestravaClientRouteCalculatedIndex(const KestravaRouteRef* route) {
+  return route->route != nullptr ? RouteOf(*route).GetPointsCalculatedIndex() : 0;
 }
 
 const char* KestravaClientControllerText(const KestravaControllerRef* controller,

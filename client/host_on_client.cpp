@@ -12,9 +12,9 @@
 namespace EuroScopePlugIn {
 namespace {
 
-// Handles that operations return (selections, the controller) point into a ring of their own:
-// each stays valid while the next kSlots - 1 are handed out, far longer than the client call it
-// was made in. Only the client's thread uses it.
+// Handles that operations return (selections, the controller, routes) point into a ring of their
+// own: each stays valid while the next kSlots - 1 are handed out, far longer than the client call
+// it was made in. Only the client's thread uses it.
 template <class Ref, std::size_t kSlots>
 class HandleRing {
  public:
@@ -31,10 +31,13 @@ class HandleRing {
 
 HandleRing<KestravaAircraftRef, 64> selected_aircraft;
 HandleRing<KestravaControllerRef, 8> controllers;
+HandleRing<KestravaRouteRef, 64> routes;
 
 const KestravaAircraftRef* AircraftOf(void* data) {
   return static_cast<const KestravaAircraftRef*>(data);
 }
+
+const KestravaRouteRef* RouteOf(void* data) { return static_cast<const KestravaRouteRef*>(data); }
 
 const KestravaControllerRef* ControllerOf(void* data) {
   return static_cast<const KestravaControllerRef*>(data);
@@ -148,15 +151,17 @@ bool CAircraftControllerAssignedData::SetClearedAltitude(int feet) {
 
 // --- CAircraftExtractedRoute ------------------------------------------------------------------
 
-bool CAircraftExtractedRoute::IsValid() const { return HasFlightPlan(m_pData); }
+bool CAircraftExtractedRoute::IsValid() const {
+  return m_pData != nullptr && RouteOf(m_pData)->route != nullptr;
+}
 int CAircraftExtractedRoute::GetPointsNumber() const {
-  return m_pData ? KestravaClientRoutePointCount(AircraftOf(m_pData)) : 0;
+  return m_pData ? RouteOf(m_pData)->point_count : 0;
 }
 const char* CAircraftExtractedRoute::GetPointName(int index) const {
-  return m_pData ? KestravaClientRoutePointName(AircraftOf(m_pData), index) : "";
+  return m_pData ? KestravaClientRoutePointName(RouteOf(m_pData), index) : "";
 }
 int CAircraftExtractedRoute::GetPointsCalculatedIndex() const {
-  return m_pData ? KestravaClientRouteCalculatedIndex(AircraftOf(m_pData)) : 0;
+  return m_pData ? KestravaClientRouteCalculatedIndex(RouteOf(m_pData)) : 0;
 }
 
 // --- CAircraft ----------------------------------------------------------------------------------
@@ -166,6 +171,18 @@ const char* CAircraft::GetCallsign() const { return AircraftText(m_pData, KESTRA
 const char* CAircraft::GetPilotName() const { return AircraftText(m_pData, KESTRAVA_PILOT_NAME); }
 const char* CAircraft::GetGroundState() const {
   return AircraftText(m_pData, KESTRAVA_GROUND_STATE);
+}
+
+// A route handle holds the client's route and its number of points, read once: walking the
+// route then costs the client one call a point.
+CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
+  CAircraftExtractedRoute route;
+  if (m_pData != nullptr) {
+    KestravaRouteRef* ref = routes.Next();
+    KestravaClientExtractedRoute(AircraftOf(m_pData), ref);
+    route.m_pData = ref;
+  }
+  return route;
 }
 
 // --- CPlugIn ------------------------------------------------------------------------------------

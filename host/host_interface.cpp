@@ -114,6 +114,12 @@ const char* CAircraft::GetGroundState() const {
   return m_pData ? Text(AircraftOf(m_pData)->ground_state) : "";
 }
 
+CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
+  CAircraftExtractedRoute data;
+  data.m_pData = m_pData;
+  return data;
+}
+
 // --- CPlugIn
 // --------------------------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 // What every binding of the host interface (the stand-in host, the module for the real client)
 // shares: the default callbacks, so that a plug-in or screen object answers only the callbacks it
-// overrides, and an aircraft's parts, which are handles on the same aircraft.
+// overrides, and an aircraft's parts that are handles on the same aircraft.
 #include "plugin/EuroScopePlugIn.h"
 
 namespace EuroScopePlugIn {
@@ -17,11 +17,6 @@ CAircraftFlightPlan CAircraft::GetFlightPlan() const {
 }
 CAircraftControllerAssignedData CAircraft::GetControllerAssignedData() const {
   CAircraftControllerAssignedData data;
-  data.m_pData = m_pData;
-  return data;
-}
-CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
-  CAircraftExtractedRoute data;
   data.m_pData = m_pData;
   return data;
 }
