@@ -6,7 +6,7 @@ find_program(KESTRAVA_DLLTOOL NAMES llvm-dlltool REQUIRED NO_CMAKE_FIND_ROOT_PAT
 find_program(KESTRAVA_LLD NAMES ld.lld REQUIRED NO_CMAKE_FIND_ROOT_PATH)  # used by link-with-lld
 set(KESTRAVA_CLIENT_ABI_FLAGS
     --target=i686-pc-windows-msvc -fms-extensions -fno-exceptions -fno-rtti -nostdinc++
-    -std=c++20 -O2 -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-unused-parameter -Werror)
+    -std=c++20 -O2 -fomit-frame-pointer -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-unused-parameter -Werror)
 
 # kestrava_client_abi_objects(<out-var> [DEFINITIONS d...] SOURCES s...): compiles each source
 # into <binary dir>/client_abi/<name>.obj and sets <out-var> to the objects.
