@@ -73,13 +73,10 @@ void BM_StartAndJoinThread(benchmark::State& state) {
 }
 BENCHMARK(BM_StartAndJoinThread)->Unit(benchmark::kMicrosecond);
 
-void BM_ReferenceServiceEightClients(benchmark::State& state) {
-  static squawk_service::SquawkService* service = [] {
-    auto* started = new squawk_service::SquawkService(squawk_service::ServiceOptions{});
-    started->Start();
-    return started;
-  }();
-  httplib::Client client("127.0.0.1", service->port());
+// One benchmark thread's requests for codes, on a kept connection to 127.0.0.1:`port`; a failed
+// request makes the run an error with `failure`.
+void AskSquawkCodes(benchmark::State& state, int port, const char* failure) {
+  httplib::Client client("127.0.0.1", port);
   client.set_keep_alive(true);
   client.set_tcp_nodelay(true);
   const std::string path =
@@ -93,7 +90,16 @@ void BM_ReferenceServiceEightClients(benchmark::State& state) {
     if (!reply || reply->status != 200) ++failed;
   }
   state.SetItemsProcessed(state.iterations());
-  if (failed != 0) state.SkipWithError("the reference service failed requests");
+  if (failed != 0) state.SkipWithError(failure);
+}
+
+void BM_ReferenceServiceEightClients(benchmark::State& state) {
+  static squawk_service::SquawkService* service = [] {
+    auto* started = new squawk_service::SquawkService(squawk_service::ServiceOptions{});
+    started->Start();
+    return started;
+  }();
+  AskSquawkCodes(state, service->port(), "the reference service failed requests");
 }
 BENCHMARK(BM_ReferenceServiceEightClients)->Threads(8)->UseRealTime();
 
@@ -118,21 +124,7 @@ void BM_FixedReplyEightClients(benchmark::State& state) {
     state.SkipWithError("the fixed-reply server cannot listen");
     return;
   }
-  httplib::Client client("127.0.0.1", port);
-  client.set_keep_alive(true);
-  client.set_tcp_nodelay(true);
-  const std::string path =
-      "/qex/sqk_assign.php?depicao=EGLL&arricao=KJFK&ctrlcs=EGLL_TWR"
-      "&ctrlname=A%20B&acftname=C%20D&macid=1234ABCD&ovr=0&gnd=1&startid=1"
-      "&acftcs=BAW" +
-      std::to_string(state.thread_index());
-  std::int64_t failed = 0;
-  for (auto _ : state) {
-    const httplib::Result reply = client.Get(path.c_str());
-    if (!reply || reply->status != 200) ++failed;
-  }
-  state.SetItemsProcessed(state.iterations());
-  if (failed != 0) state.SkipWithError("the fixed-reply server failed requests");
+  AskSquawkCodes(state, port, "the fixed-reply server failed requests");
 }
 BENCHMARK(BM_FixedReplyEightClients)->Threads(8)->UseRealTime();
 
