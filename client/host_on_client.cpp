@@ -5,8 +5,10 @@
 // client-facing object.
 #include <array>
 #include <cstddef>
+#include <string>
 
 #include "client/bridge.h"
+#include "client/settings_value_text.h"
 #include "plugin/EuroScopePlugIn.h"
 
 namespace EuroScopePlugIn {
@@ -32,6 +34,8 @@ class HandleRing {
 HandleRing<KestravaAircraftRef, 64> selected_aircraft;
 HandleRing<KestravaControllerRef, 8> controllers;
 HandleRing<KestravaRouteRef, 64> routes;
+// Settings texts decoded for the logic, each valid while the next seven are read.
+HandleRing<std::string, 8> read_settings;
 
 const KestravaAircraftRef* AircraftOf(void* data) {
   return static_cast<const KestravaAircraftRef*>(data);
@@ -197,14 +201,18 @@ CPlugIn::~CPlugIn() {
   if (m_pBinding != nullptr) KestravaClientDeletePlugIn(m_pBinding);
 }
 
+// Settings cross in the client's form (client/settings_value_text.h).
 const char* CPlugIn::GetDataFromSettings(const char* key) {
   if (m_pBinding == nullptr || key == nullptr) return nullptr;
-  return KestravaClientGetSetting(m_pBinding, key);
+  return kestrava::client::ReadSettingText(KestravaClientGetSetting(m_pBinding, key),
+                                           *read_settings.Next());
 }
 
 void CPlugIn::SaveDataToSettings(const char* key, const char* description, const char* value) {
   if (m_pBinding == nullptr || key == nullptr) return;
-  KestravaClientSaveSetting(m_pBinding, key, description != nullptr ? description : "", value);
+  std::string stored;
+  KestravaClientSaveSetting(m_pBinding, key, description != nullptr ? description : "",
+                            kestrava::client::StoredSettingText(value, stored));
 }
 
 void CPlugIn::RegisterTagItemType(const char* name, int code) {
@@ -261,13 +269,15 @@ CRadarScreen::CRadarScreen() { m_pBinding = KestravaClientCreateScreen(this); }
 
 const char* CRadarScreen::GetDataFromAsr(const char* key) {
   if (m_pBinding == nullptr || key == nullptr) return nullptr;
-  return KestravaClientGetScreenSetting(m_pBinding, key);
+  return kestrava::client::ReadSettingText(KestravaClientGetScreenSetting(m_pBinding, key),
+                                           *read_settings.Next());
 }
 
 void CRadarScreen::SaveDataToAsr(const char* key, const char* description, const char* value) {
   if (m_pBinding == nullptr || key == nullptr) return;
+  std::string stored;
   KestravaClientSaveScreenSetting(m_pBinding, key, description != nullptr ? description : "",
-                                  value);
+                                  kestrava::client::StoredSettingText(value, stored));
 }
 
 void CRadarScreen::AddScreenObject(int objectType, const char* objectId, ScreenRect area,

@@ -107,7 +107,7 @@ class QEXPlugin : public EuroScopePlugIn::CPlugIn {
   Env& env_;
   AircraftRegistry& registry_;
   // What the controller has been told of failing services; workers' tasks reach the first.
-  SquawkServiceHealth service_health_{*this};
+  SquawkServiceHealth service_health_{*this, m_SquawkEnabled};
   StatisticsLogHealth log_health_{*this};
   WorkerGroup workers_;  // stopped first in the destructor
 };

@@ -33,6 +33,7 @@ void QEXPlugin::EditSquawkAirports() {
   for (const CICAOEntry& entry : m_SquawkAirports) dialog.AddEntry(entry);
   dialog.m_EnableSquawk = m_SquawkEnabled ? 1 : 0;
   if (dialog.DoModal() != kIdOk) return;
+  if (!m_SquawkEnabled && dialog.m_EnableSquawk != 0) service_health_.CodesSwitchedOn();
   m_SquawkEnabled = dialog.m_EnableSquawk != 0;
   m_SquawkAirports = dialog.m_Entries;
   SaveSquawkAirports();

@@ -18,15 +18,9 @@ int HexDigitValue(char c) {
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-}  // namespace
-
-std::optional<StartupReply> ParseStartupReply(std::string_view body) {
-  const std::vector<std::string_view> fields = SplitFields(UpToNul(body));
-  if (fields.size() < 2) return std::nullopt;
-  return StartupReply{LeadingIntegerAfterBlanks(fields[0]), LeadingIntegerAfterBlanks(fields[1])};
-}
-
-std::optional<std::int32_t> ReadAssignReplyValue(std::string_view body) {
+// The first kAssignReplyLimit bytes (up to a NUL byte) as a signed hexadecimal number; nothing
+// when no digit follows the white space, sign and prefix.
+std::optional<std::int32_t> ReadHexNumber(std::string_view body) {
   const std::string_view text = UpToNul(body.substr(0, kAssignReplyLimit));
   std::size_t i = 0;
   while (i < text.size() && IsSpace(text[i])) ++i;
@@ -42,10 +36,24 @@ std::optional<std::int32_t> ReadAssignReplyValue(std::string_view body) {
   for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i) {
     value = value * 16 + HexDigitValue(text[i]);
   }
-  if (negative) value = -value;
-  if (value <= 0) return std::nullopt;
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<StartupReply> ParseStartupReply(std::string_view body) {
+  const std::vector<std::string_view> fields = SplitFields(UpToNul(body));
+  if (fields.size() < 2) return std::nullopt;
+  return StartupReply{LeadingIntegerAfterBlanks(fields[0]), LeadingIntegerAfterBlanks(fields[1])};
+}
+
+std::optional<std::int32_t> ReadAssignReplyValue(std::string_view body) {
+  const std::optional<std::int32_t> value = ReadHexNumber(body);
+  if (!value || *value <= 0) return std::nullopt;
   return value;
 }
+
+bool IsNoCodeReply(std::string_view body) { return ReadHexNumber(body) == 0; }
 
 std::string DecodeSquawk(std::int32_t value) {
   const auto digit = [value](int shift) { return static_cast<char>('0' + ((value >> shift) & 7)); };

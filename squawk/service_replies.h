@@ -32,6 +32,10 @@ std::optional<StartupReply> ParseStartupReply(std::string_view body);
 // follows or the value is not positive.
 std::optional<std::int32_t> ReadAssignReplyValue(std::string_view body);
 
+// True when the reply reads, as above, as the number 0: the service's deliberate answer that it
+// has no free code for the request.
+bool IsNoCodeReply(std::string_view body);
+
 // The four-digit code carried by `value`: the 3-bit fields at bits 5-7, 9-11, 0-2 and 13-15, in
 // this order, each as a digit 0 to 7.
 std::string DecodeSquawk(std::int32_t value);

@@ -72,6 +72,12 @@ void SquawkAssignWorker(Env& env, WorkerGroup& workers, SquawkServiceHealth& hea
     HandOverFailure(workers, health, std::move(reply.failure));
     return;
   }
+  if (IsNoCodeReply(*reply.body)) {
+    workers.PostToHost([&health, callsign = request.aircraft_callsign, origin = request.origin] {
+      health.NoFreeCode(callsign, origin);
+    });
+    return;
+  }
   const std::optional<std::int32_t> value = ReadAssignReplyValue(*reply.body);
   std::string code = value ? DecodeSquawk(*value) : std::string();
   // The recycle code asks for a new code: set from a reply, it would start the next request,
@@ -82,7 +88,7 @@ void SquawkAssignWorker(Env& env, WorkerGroup& workers, SquawkServiceHealth& hea
   }
   workers.PostToHost([&health, completion = request.completion, plugin = request.plugin,
                       callsign = request.aircraft_callsign, code = std::move(code)] {
-    health.ExchangeSucceeded();
+    health.ExchangeSucceeded(callsign);
     if (completion != nullptr && plugin != nullptr) completion(callsign, code, *plugin);
   });
 }

@@ -34,7 +34,8 @@ void StartupWorker(Env& env, WorkerGroup& workers, SquawkServiceHealth& health,
 
 // Asks for a code for `request`; when the reply carries one, hands the request's completion with
 // the decoded code to the host's thread through `workers`, right after the success. A reply that
-// decodes to the recycle code carries no code.
+// decodes to the recycle code carries no code; a reply of 0 is the service's answer that it has
+// none to give (SquawkServiceHealth::NoFreeCode).
 void SquawkAssignWorker(Env& env, WorkerGroup& workers, SquawkServiceHealth& health,
                         const UrlTemplate& url_template, const SquawkRequest& request,
                         std::stop_token stop);

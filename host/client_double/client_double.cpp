@@ -42,6 +42,30 @@ const char* FlightPlanText(void* flight_plan, KestravaDoubleText text) {
   return Text(Host().flight_plan_text(Host().context, flight_plan, text));
 }
 
+// The client's rules on a value to be saved: the one broken, or null.
+const char* BrokenSettingRule(const char* description, const char* value) {
+  if (description == nullptr) return "the description is a null pointer";
+  if (value == nullptr) return "the value is a null pointer";
+  for (const char* p = value; *p != '\0'; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (c == ':') return "the value holds ':'";
+    if (c == '\r' || c == '\n') return "the value holds CR or LF";
+    if (c < 0x20 || c > 0x7e) return "the value holds a character that is not printable";
+  }
+  return nullptr;
+}
+
+// False, and the breach told, when a save breaks the client's rules.
+bool KeepsSettingRules(const char* operation, const char* name, const char* description,
+                       const char* value) {
+  const char* broken = BrokenSettingRule(description, value);
+  if (broken == nullptr) return true;
+  if (Host().rule_broken != nullptr) {
+    Host().rule_broken(Host().context, operation, Text(name), broken);
+  }
+  return false;
+}
+
 CPlugIn* PlugIn(void* plugin) { return static_cast<CPlugIn*>(plugin); }
 CRadarScreen* Screen(void* screen) { return static_cast<CRadarScreen*>(screen); }
 POINT Point(int x, int y) { return {x, y}; }
@@ -190,6 +214,7 @@ void CPlugIn::RegisterTagItemFunction(const char* functionName, int code) {
 }
 void CPlugIn::SaveDataToSettings(const char* variableName, const char* variableDescription,
                                  const char* value) {
+  if (!KeepsSettingRules("SaveDataToSettings", variableName, variableDescription, value)) return;
   if (Host().save_setting != nullptr) {
     Host().save_setting(Host().context, m_pPlugInData, variableName, variableDescription, value);
   }
@@ -253,6 +278,7 @@ POINT CRadarScreen::ConvertCoordFromPositionToPixel(CPosition position) {
 }
 void CRadarScreen::SaveDataToAsr(const char* variableName, const char* variableDescription,
                                  const char* value) {
+  if (!KeepsSettingRules("SaveDataToAsr", variableName, variableDescription, value)) return;
   if (Host().save_display_setting != nullptr) {
     Host().save_display_setting(Host().context, m_pRadarView, variableName, variableDescription,
                                 value);

@@ -82,6 +82,12 @@ struct KestravaDoubleHost {
   void (*position_to_pixel)(void* context, void* view, double latitude, double longitude, int* x,
                             int* y);
   void (*request_refresh)(void* context, void* view);
+
+  // The module broke a rule the client documents for an operation's arguments (see
+  // SaveDataToSettings and SaveDataToAsr: never a null description or value; the value printable
+  // ASCII only, never ':', CR or LF). `operation` names the call, `name` the key it was given,
+  // `rule` what was wrong. The call is refused: not served.
+  void (*rule_broken)(void* context, const char* operation, const char* name, const char* rule);
 };
 
 // Installs the table (copied); null: none, every operation answers empty.

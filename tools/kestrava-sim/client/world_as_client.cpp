@@ -1,5 +1,9 @@
 #include "tools/kestrava-sim/client/world_as_client.h"
 
+#include <cstdio>
+#include <string>
+
+#include "client/settings_value_text.h"
 #include "host/world.h"
 
 namespace kestrava::sim {
@@ -42,6 +46,17 @@ const char* FlightPlanText(void*, void* flight_plan, KestravaDoubleText text) {
   return "";
 }
 
+// Settings cross in the client's form (client/settings_value_text.h): the World keeps, and its
+// events show, the logic's texts.
+const char* AsStored(const char* value) {
+  static std::string buffer;  // the double's texts need to last only until the next call
+  return value != nullptr ? client::StoredSettingText(value, buffer) : nullptr;
+}
+const char* AsRead(const char* stored) {
+  static std::string buffer;
+  return client::ReadSettingText(stored, buffer);
+}
+
 }  // namespace
 
 KestravaDoubleHost WorldAsClient(ClientPlugInSlot& slot) {
@@ -64,11 +79,11 @@ KestravaDoubleHost WorldAsClient(ClientPlugInSlot& slot) {
     PlugInOf(plugin)->RegisterTagItemFunction(name, code);
   };
   host.get_setting = [](void*, void* plugin, const char* key) {
-    return PlugInOf(plugin)->GetDataFromSettings(key);
+    return AsStored(PlugInOf(plugin)->GetDataFromSettings(key));
   };
   host.save_setting = [](void*, void* plugin, const char* key, const char* description,
                          const char* value) {
-    PlugInOf(plugin)->SaveDataToSettings(key, description, value);
+    PlugInOf(plugin)->SaveDataToSettings(key, description, AsRead(value));
   };
   host.open_popup_edit = [](void*, void* plugin, int left, int top, int right, int bottom,
                             int function, const char* initial_text) {
@@ -132,11 +147,11 @@ KestravaDoubleHost WorldAsClient(ClientPlugInSlot& slot) {
   };
 
   host.get_display_setting = [](void*, void* view, const char* key) {
-    return ScreenOf(view)->GetDataFromAsr(key);
+    return AsStored(ScreenOf(view)->GetDataFromAsr(key));
   };
   host.save_display_setting = [](void*, void* view, const char* key, const char* description,
                                  const char* value) {
-    ScreenOf(view)->SaveDataToAsr(key, description, value);
+    ScreenOf(view)->SaveDataToAsr(key, description, AsRead(value));
   };
   host.add_screen_object = [](void*, void* view, int type, const char* id, int left, int top,
                               int right, int bottom, bool moveable, const char* message) {
@@ -153,6 +168,11 @@ KestravaDoubleHost WorldAsClient(ClientPlugInSlot& slot) {
     *y = pixel.y;
   };
   host.request_refresh = [](void*, void* view) { ScreenOf(view)->RequestRefresh(); };
+  // The call is not served, so the run's events differ from the stand-in module's.
+  host.rule_broken = [](void*, const char* operation, const char* name, const char* rule) {
+    std::fprintf(stderr, "kestrava-sim: the module broke the client's rules: %s(\"%s\"): %s\n",
+                 operation, name, rule);
+  };
   return host;
 }
 
