@@ -28,8 +28,8 @@ std::string ServiceRecoveryMessage(const std::string& base_url) {
 
 std::string NoFreeCodeMessage(const std::string& base_url, const std::string& callsign,
                               const std::string& origin) {
-  return "The squawk service at " + base_url + " has no free code for " + callsign + " (" +
-         origin + ").";
+  return "The squawk service at " + base_url + " has no free code for " + callsign + " (" + origin +
+         ").";
 }
 
 void SquawkServiceHealth::ExchangeFailed(const std::string& reason) {

@@ -27,8 +27,21 @@ std::string Read(const char* stored) {
 
 TEST(ClientSettingsText, EveryValueKeepsTheRulesAndReadsBackTheSame) {
   const std::string values[] = {
-      "", "1", "16508866", "EGLL:1", "EGLL:BPK7F:6000:1", "C:\\Users\\Jo Bloggs\\stats.csv",
-      "50%", "%", "%%", "%%EGLL%3A1", "%3A", "a\r\nb\tc", "\x01\x7f", "Z\xc3\xbcrich", ":",
+      "",
+      "1",
+      "16508866",
+      "EGLL:1",
+      "EGLL:BPK7F:6000:1",
+      "C:\\Users\\Jo Bloggs\\stats.csv",
+      "50%",
+      "%",
+      "%%",
+      "%%EGLL%3A1",
+      "%3A",
+      "a\r\nb\tc",
+      "\x01\x7f",
+      "Z\xc3\xbcrich",
+      ":",
   };
   for (const std::string& value : values) {
     std::string buffer;

@@ -1,6 +1,7 @@
 // The module for the real client, loaded and driven as the client does, through the client's ABI:
-// the test double of the client's library serves a small client (one flight plan, settings, a
-// display) and delivers the callbacks through the module's virtual tables.
+// the test double of the client's library serves a small client (flight plans with and without
+// radar targets, settings, a display), records what the module asks of it, and delivers the
+// callbacks through the module's virtual tables.
 // winsock2.h before windows.h, which psapi.h needs first.
 // clang-format off
 #include <winsock2.h>
@@ -10,21 +11,42 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "client/settings_value_text.h"
 #include "gtest/gtest.h"
 #include "host/client_double/client_double.h"
+#include "resources/dialog_ids.h"
 
 extern "C" int KestravaProbeTable(int table, const char** expected, const char** got);
 extern "C" int KestravaProbeHandles(void);
+extern "C" void KestravaProbeSaveSetting(void* plugin, const char* key, const char* description,
+                                         const char* value);
 
 namespace {
 
 constexpr char kInitName[] = "?EuroScopePlugInInit@@YAXPAPAVCPlugIn@EuroScopePlugIn@@@Z";
 constexpr char kExitName[] = "?EuroScopePlugInExit@@YAXXZ";
+
+// A flight plan of the small client and, when `has_target`, its correlated radar target (the
+// handle `&target`).
+struct Flight {
+  std::string callsign{};
+  std::string origin{};
+  std::string destination{};
+  std::string sid{};
+  std::string estimated_departure{};
+  std::string squawk{};
+  bool has_target = true;
+  double latitude = 51.47;
+  double longitude = -0.45;
+  int ground_speed = 0;
+  int target = 0;
+};
 
 // What the small client knows and what the module told it.
 struct SmallClient {
@@ -39,11 +61,31 @@ struct SmallClient {
   int screen_objects = 0;
   int last_button_type = 0;  // the last screen object's type and area
   RECT last_button_area{};
-  int flight_plan = 1;  // the one flight plan's and radar target's identity
-  int controller = 1;   // the user's controller
+  std::deque<Flight> flights{{.callsign = "BAW1", .origin = "EGLL", .destination = "EGKK"}};
+  int controller = 1;                                            // the user's controller
+  std::vector<std::pair<std::string, std::string>> squawks_set;  // callsign, code
+  std::vector<std::pair<std::string, int>> altitudes_set;        // callsign, feet
+  std::vector<std::string> broken_rules;                         // "call(key): rule"
+
+  Flight& Add(Flight flight) { return flights.emplace_back(std::move(flight)); }
+  Flight* Find(const char* callsign) {
+    for (Flight& f : flights) {
+      if (f.callsign == callsign) return &f;
+    }
+    return nullptr;
+  }
+  Flight* OfTarget(void* target) {
+    for (Flight& f : flights) {
+      if (&f.target == target) return &f;
+    }
+    return nullptr;
+  }
+  void* Plan(std::size_t i) { return &flights[i]; }
+  void* Target(std::size_t i) { return flights[i].has_target ? &flights[i].target : nullptr; }
 };
 
 SmallClient* Client(void* context) { return static_cast<SmallClient*>(context); }
+Flight& FlightOf(void* flight_plan) { return *static_cast<Flight*>(flight_plan); }
 
 KestravaDoubleHost HostFor(SmallClient& client) {
   KestravaDoubleHost host{};
@@ -68,28 +110,64 @@ KestravaDoubleHost HostFor(SmallClient& client) {
     return found == Client(c)->settings.end() ? nullptr : found->second.c_str();
   };
   host.save_setting = [](void* c, void*, const char* key, const char*, const char* value) {
-    Client(c)->settings[key] = value != nullptr ? value : "";
+    Client(c)->settings[key] = value;
   };
   host.controller_myself = [](void* c) -> void* { return &Client(c)->controller; };
   host.controller_callsign = [](void*, void*) -> const char* { return "EGLL_TWR"; };
   host.controller_facility = [](void*, void*) { return 4; };
-  host.flight_plan_text = [](void*, void*, KestravaDoubleText text) -> const char* {
+  host.flight_plan_select = [](void* c, const char* callsign) -> void* {
+    return Client(c)->Find(callsign);
+  };
+  host.radar_target_select = [](void* c, const char* callsign) -> void* {
+    Flight* flight = Client(c)->Find(callsign);
+    return flight != nullptr && flight->has_target ? &flight->target : nullptr;
+  };
+  host.flight_plan_text = [](void*, void* plan, KestravaDoubleText text) -> const char* {
+    const Flight& flight = FlightOf(plan);
     switch (text) {
-      case KESTRAVA_DOUBLE_CALLSIGN: return "BAW1";
-      case KESTRAVA_DOUBLE_ORIGIN: return "EGLL";
-      case KESTRAVA_DOUBLE_DESTINATION: return "EGKK";
+      case KESTRAVA_DOUBLE_CALLSIGN: return flight.callsign.c_str();
+      case KESTRAVA_DOUBLE_ORIGIN: return flight.origin.c_str();
+      case KESTRAVA_DOUBLE_DESTINATION: return flight.destination.c_str();
+      case KESTRAVA_DOUBLE_SID_NAME: return flight.sid.c_str();
+      case KESTRAVA_DOUBLE_ESTIMATED_DEPARTURE_TIME: return flight.estimated_departure.c_str();
+      case KESTRAVA_DOUBLE_SQUAWK: return flight.squawk.c_str();
       default: return "";
     }
   };
-  host.flight_plan_radar_target = [](void* c, void*) -> void* { return &Client(c)->flight_plan; };
-  host.radar_target_flight_plan = [](void* c, void*) -> void* { return &Client(c)->flight_plan; };
-  host.radar_target_callsign = [](void*, void*) -> const char* { return "BAW1"; };
+  host.flight_plan_radar_target = [](void*, void* plan) -> void* {
+    return FlightOf(plan).has_target ? &FlightOf(plan).target : nullptr;
+  };
+  host.set_squawk = [](void* c, void* plan, const char* squawk) {
+    Client(c)->squawks_set.emplace_back(FlightOf(plan).callsign, squawk);
+    FlightOf(plan).squawk = squawk;
+    return true;
+  };
+  host.set_cleared_altitude = [](void* c, void* plan, int feet) {
+    Client(c)->altitudes_set.emplace_back(FlightOf(plan).callsign, feet);
+    return true;
+  };
+  host.radar_target_flight_plan = [](void* c, void* target) -> void* {
+    return Client(c)->OfTarget(target);
+  };
+  host.radar_target_callsign = [](void* c, void* target) -> const char* {
+    return Client(c)->OfTarget(target)->callsign.c_str();
+  };
+  host.radar_target_position = [](void* c, void* target, double* latitude, double* longitude,
+                                  int* ground_speed) {
+    const Flight& flight = *Client(c)->OfTarget(target);
+    *latitude = flight.latitude;
+    *longitude = flight.longitude;
+    *ground_speed = flight.ground_speed;
+  };
+  host.rule_broken = [](void* c, const char* operation, const char* key, const char* rule) {
+    Client(c)->broken_rules.push_back(std::string(operation) + "(" + key + "): " + rule);
+  };
   host.get_display_setting = [](void* c, void*, const char* key) -> const char* {
     auto found = Client(c)->display_settings.find(key);
     return found == Client(c)->display_settings.end() ? nullptr : found->second.c_str();
   };
   host.save_display_setting = [](void* c, void*, const char* key, const char*, const char* value) {
-    Client(c)->display_settings[key] = value != nullptr ? value : "";
+    Client(c)->display_settings[key] = value;
   };
   host.add_screen_object = [](void* c, void*, int type, const char*, int left, int top, int right,
                               int bottom, bool, const char*) {
@@ -140,6 +218,7 @@ class ClientModuleTest : public ::testing::Test {
   }
   void TearDown() override {
     EXPECT_EQ(KestravaDoubleLateCalls(), 0) << "a call between module and client after its exit";
+    EXPECT_EQ(client_.broken_rules, std::vector<std::string>{}) << "the client's rules broken";
     KestravaDoubleInstall(nullptr);
   }
 
@@ -180,10 +259,184 @@ TEST_F(ClientModuleTest, AnswersTagItemsAndDeclinesOthersCommands) {
   int colour = 0;
   unsigned long rgb = 0;
   double size = 0;
-  KestravaDoubleGetTagItem(module.plugin(), &client_.flight_plan, &client_.flight_plan, 85, 0, text,
+  KestravaDoubleGetTagItem(module.plugin(), client_.Plan(0), client_.Target(0), 85, 0, text,
                            &colour, &rgb, &size);
   EXPECT_STREQ(text, "KK");
   EXPECT_FALSE(KestravaDoubleCompileCommand(module.plugin(), ".notours 1"));
+}
+
+TEST_F(ClientModuleTest, ATagItemComesWithItsColour) {
+  client_.settings["EARLYCOL"] = "255";
+  client_.flights[0].estimated_departure = "2359";  // never passed: the early colour
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  char text[16] = {};
+  int colour = 0;
+  unsigned long rgb = 0;
+  double size = 0;
+  KestravaDoubleGetTagItem(module.plugin(), client_.Plan(0), client_.Target(0), 86, 0, text,
+                           &colour, &rgb, &size);
+  EXPECT_STREQ(text, "23:59");
+  EXPECT_EQ(colour, 1);  // the colour given in rgb
+  EXPECT_EQ(rgb, 255u);
+}
+
+TEST_F(ClientModuleTest, FlightPlanUpdatesReachTheLogicWithAndWithoutARadarTarget) {
+  client_.settings["ALT1"] = "EGLL:BPK7F:6000:1";
+  client_.flights = {
+      {.callsign = "BAW1", .origin = "EGLL", .destination = "EGKK", .sid = "BPK7F"},
+      {.callsign = "BAW2",
+       .origin = "EGLL",
+       .destination = "EGKK",
+       .sid = "BPK7F",
+       .has_target = false},
+      {.callsign = "BAW3",
+       .origin = "EGLL",
+       .destination = "EGKK",
+       .sid = "BPK7F",
+       .ground_speed = 250},  // airborne: no initial altitude
+  };
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  for (std::size_t i = 0; i < client_.flights.size(); ++i) {
+    KestravaDoubleFlightPlanDataUpdate(module.plugin(), client_.Plan(i));
+  }
+  EXPECT_EQ(client_.altitudes_set,
+            (std::vector<std::pair<std::string, int>>{{"BAW1", 6000}, {"BAW2", 6000}}));
+}
+
+TEST_F(ClientModuleTest, TheDoubleRefusesValuesThatBreakTheClientsRules) {
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  const struct {
+    const char* description;
+    const char* value;
+  } planted[] = {{"K", "EGLL:1"}, {"K", "a\r\nb"}, {"K", "\x01"},
+                 {"K", "Z\xfc"},  {nullptr, "1"},  {"K", nullptr}};
+  for (const auto& plant : planted) {
+    KestravaProbeSaveSetting(module.plugin(), "PLANTED", plant.description, plant.value);
+  }
+  EXPECT_EQ(client_.broken_rules,
+            (std::vector<std::string>{
+                "SaveDataToSettings(PLANTED): the value holds ':'",
+                "SaveDataToSettings(PLANTED): the value holds CR or LF",
+                "SaveDataToSettings(PLANTED): the value holds a character that is not printable",
+                "SaveDataToSettings(PLANTED): the value holds a character that is not printable",
+                "SaveDataToSettings(PLANTED): the description is a null pointer",
+                "SaveDataToSettings(PLANTED): the value is a null pointer",
+            }));
+  EXPECT_EQ(client_.settings.count("PLANTED"), 0u);
+  client_.broken_rules.clear();  // planted here, not broken by the module
+}
+
+// Confirms the dialogs the test's thread opens, as a person pressing buttons would: as each is
+// made, the clicks of `clicks` (button ids) are posted to it, then a Cancel, which only a dialog
+// still open after them (a refused OK) receives.
+class DialogPresser {
+ public:
+  DialogPresser() {
+    current_ = this;
+    hook_ = SetWindowsHookExA(WH_CBT, &OnCbt, nullptr, GetCurrentThreadId());
+  }
+  ~DialogPresser() {
+    UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  DialogPresser(const DialogPresser&) = delete;
+  DialogPresser& operator=(const DialogPresser&) = delete;
+
+  std::vector<int> clicks{IDOK};
+  int dialogs = 0;
+
+ private:
+  static LRESULT CALLBACK OnCbt(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_CREATEWND && current_ != nullptr) {
+      const auto window = reinterpret_cast<HWND>(wparam);
+      char name[16] = {};
+      GetClassNameA(window, name, sizeof name);
+      if (std::string(name) == "#32770") {  // a dialog
+        ++current_->dialogs;
+        for (const int id : current_->clicks) {
+          PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        }
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+
+  static inline DialogPresser* current_ = nullptr;
+  HHOOK hook_ = nullptr;
+};
+
+std::string Read(const std::string& stored) {
+  std::string buffer;
+  const char* value = kestrava::client::ReadSettingText(stored.c_str(), buffer);
+  return value != nullptr ? value : "<absent>";
+}
+
+// Loads the module, confirms each of its dialogs with OK, saves and closes a display, unloads.
+void ConfirmEveryDialog(SmallClient& client) {
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  DialogPresser presser;
+  for (const char* command : {".qex s", ".qex i", ".qex t", ".qex l"}) {
+    EXPECT_TRUE(KestravaDoubleCompileCommand(module.plugin(), command)) << command;
+  }
+  int view = 0;
+  void* screen = KestravaDoubleCreateScreen(module.plugin(), &view, "Display 1");
+  ASSERT_NE(screen, nullptr);
+  KestravaDoubleScreenContentLoaded(screen, true);
+  EXPECT_TRUE(KestravaDoubleScreenCompileCommand(screen, ".qex h"));
+  KestravaDoubleScreenContentToBeSaved(screen);
+  KestravaDoubleScreenClosed(screen);
+  EXPECT_EQ(presser.dialogs, 5);
+  EXPECT_EQ(client.broken_rules, std::vector<std::string>{});
+}
+
+TEST_F(ClientModuleTest, EveryDialogConfirmedKeepsItsSettingsAcrossAReload) {
+  // As a settings file of an earlier version holds them: in plain form.
+  const std::map<std::string, std::string> plain = {{"SQK", "1"},
+                                                    {"SQK1", "EGLL:1"},
+                                                    {"SQK2", "EGKK:0"},
+                                                    {"ALT", "0"},
+                                                    {"ALT1", "EGLL:BPK7F:6000:1"},
+                                                    {"ALT2", "EGKK:LAM1X:5000:0"},
+                                                    {"TIMESEP", "0"},
+                                                    {"ADTTYPE", "2"},
+                                                    {"EARLYCOL", "255"},
+                                                    {"SAVELOG", "1"},
+                                                    {"SAVELOGFILE", "C:\\Logs\\50%\\stats.csv"}};
+  for (const auto& [key, value] : plain) client_.settings[key] = value;
+  client_.display_settings = {{"MAXTRAIL", "9"}, {"TRAILCOLOUR", "65280"}, {"CDXPOS", "40"}};
+
+  ConfirmEveryDialog(client_);
+  for (const auto& [key, value] : plain) EXPECT_EQ(Read(client_.settings[key]), value) << key;
+  EXPECT_EQ(client_.settings["SQK1"], "%%EGLL%3A1");
+  EXPECT_EQ(client_.settings["SAVELOGFILE"], "%%C%3A\\Logs\\50%25\\stats.csv");
+  EXPECT_EQ(client_.display_settings["MAXTRAIL"], "9");
+  EXPECT_EQ(client_.display_settings.size(), 10u);
+
+  const std::map<std::string, std::string> settings = client_.settings;
+  const std::map<std::string, std::string> display_settings = client_.display_settings;
+  ConfirmEveryDialog(client_);
+  EXPECT_EQ(client_.settings, settings);
+  EXPECT_EQ(client_.display_settings, display_settings);
+}
+
+TEST_F(ClientModuleTest, AListEmptiedInItsDialogStaysEmptyAfterAReload) {
+  client_.settings["SQK1"] = "EGLL:1";
+  client_.settings["SQK2"] = "EGKK:0";
+  for (const bool remove_all : {true, false}) {
+    LoadedModule module;
+    ASSERT_NE(module.plugin(), nullptr);
+    DialogPresser presser;
+    if (remove_all) presser.clicks = {IDC_SQK_REMOVE_ALL, IDOK};
+    EXPECT_TRUE(KestravaDoubleCompileCommand(module.plugin(), ".qex s"));
+    // Both keys cleared; after the reload the list read is empty, so nothing is written again.
+    EXPECT_EQ(client_.settings["SQK1"], "");
+    EXPECT_EQ(client_.settings["SQK2"], "");
+  }
 }
 
 TEST_F(ClientModuleTest, AFaultInsideACallbackStaysInsideAndTheNextIsAnswered) {
@@ -197,8 +450,8 @@ TEST_F(ClientModuleTest, AFaultInsideACallbackStaysInsideAndTheNextIsAnswered) {
     int colour = 0;
     unsigned long rgb = 0;
     double size = 0;
-    KestravaDoubleGetTagItem(module.plugin(), &client_.flight_plan, &client_.flight_plan, 85, 0,
-                             text, &colour, &rgb, &size);
+    KestravaDoubleGetTagItem(module.plugin(), client_.Plan(0), client_.Target(0), 85, 0, text,
+                             &colour, &rgb, &size);
     return std::string(text);
   };
   inject(2);
@@ -247,12 +500,14 @@ TEST_F(ClientModuleTest, LoadsAndUnloadsTwentyTimes) {
   EXPECT_EQ(client_.deleted, 20);
 }
 
-// A local squawk service that is slow: it answers each exchange (with a server error, which
-// changes nothing) only after the next one has arrived or a tenth of a second has passed, so the
-// plug-in's exchanges are in progress when it unloads, and each ends soon after.
-class SlowService {
+// A local squawk service on a loopback port: each exchange gets `reply` of its request's text.
+// A slow one answers each exchange only after the next one has arrived or a tenth of a second has
+// passed, so the plug-in's exchanges are in progress when it unloads, and each ends soon after.
+class LocalService {
  public:
-  SlowService() {
+  using Reply = std::string (*)(const std::string& request);
+
+  LocalService(Reply reply, bool slow) : reply_(reply), slow_(slow) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -266,7 +521,7 @@ class SlowService {
     url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
     thread_ = CreateThread(nullptr, 0, &Serve, this, 0, nullptr);
   }
-  ~SlowService() {
+  ~LocalService() {
     stop_ = true;
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
@@ -276,8 +531,21 @@ class SlowService {
   const std::string& url() const { return url_; }
 
  private:
+  void Answer(SOCKET exchange) const {
+    std::string request;
+    char chunk[1024];
+    while (!slow_ && request.find("\r\n\r\n") == std::string::npos) {
+      const int got = recv(exchange, chunk, sizeof chunk, 0);
+      if (got <= 0) break;
+      request.append(chunk, static_cast<std::size_t>(got));
+    }
+    const std::string reply = reply_(request);
+    send(exchange, reply.data(), static_cast<int>(reply.size()), 0);
+    closesocket(exchange);
+  }
+
   static DWORD WINAPI Serve(void* self) {
-    auto& service = *static_cast<SlowService*>(self);
+    auto& service = *static_cast<LocalService*>(self);
     SOCKET waiting = INVALID_SOCKET;  // the exchange not yet answered
     while (!service.stop_) {
       fd_set readable;
@@ -286,22 +554,36 @@ class SlowService {
       timeval tenth{0, 100000};
       const bool arrived = select(0, &readable, nullptr, nullptr, &tenth) == 1;
       if (waiting != INVALID_SOCKET) {
-        constexpr char kReply[] = "HTTP/1.0 500 Busy\r\nContent-Length: 0\r\n\r\n";
-        send(waiting, kReply, sizeof kReply - 1, 0);
-        closesocket(waiting);
+        service.Answer(waiting);
         waiting = INVALID_SOCKET;
       }
       if (arrived) waiting = accept(service.socket_, nullptr, nullptr);
+      if (!service.slow_ && waiting != INVALID_SOCKET) {
+        service.Answer(waiting);
+        waiting = INVALID_SOCKET;
+      }
     }
     if (waiting != INVALID_SOCKET) closesocket(waiting);
     return 0;
   }
 
+  Reply reply_;
+  bool slow_;
   SOCKET socket_;
   std::string url_;
   HANDLE thread_ = nullptr;
   volatile bool stop_ = false;
 };
+
+std::string ServerError(const std::string&) {
+  return "HTTP/1.0 500 Busy\r\nContent-Length: 0\r\n\r\n";
+}
+
+// Start id 7, no update; every code request gets 1a2b (the code 1530).
+std::string CodeForEveryone(const std::string& request) {
+  const std::string body = request.find("sqk_assign.php") != std::string::npos ? "1a2b" : "7:1";
+  return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
 
 struct ProcessUse {
   DWORD handles = 0;
@@ -344,8 +626,7 @@ bool ModuleLeftTheProcess() {
 void LiveOnce(SmallClient& client) {
   LoadedModule module;
   ASSERT_NE(module.plugin(), nullptr);
-  for (int i = 0; i < 3; ++i)
-    KestravaDoubleFlightPlanDataUpdate(module.plugin(), &client.flight_plan);
+  for (int i = 0; i < 3; ++i) KestravaDoubleFlightPlanDataUpdate(module.plugin(), client.Plan(0));
   int view = 0;
   void* screen = KestravaDoubleCreateScreen(module.plugin(), &view, "Display 1");
   ASSERT_NE(screen, nullptr);
@@ -372,7 +653,7 @@ void KeepLeakyLibrariesLoaded() {
 }
 
 TEST_F(ClientModuleTest, LoadsAndUnloadsAHundredTimesWithExchangesAndCountdownsRunning) {
-  SlowService service;
+  LocalService service(&ServerError, /*slow=*/true);
   client_.settings["SERVERLOCATION"] = service.url();
   client_.settings["SQK1"] = "EGLL:1";
   KeepLeakyLibrariesLoaded();
@@ -390,6 +671,32 @@ TEST_F(ClientModuleTest, LoadsAndUnloadsAHundredTimesWithExchangesAndCountdownsR
   // Room for the odd handle that comes and goes meanwhile.
   EXPECT_LE(after.handles, before.handles + 4);
   EXPECT_LE(after.private_bytes, before.private_bytes + 4 * 1024 * 1024);
+}
+
+// Runs what the module's workers handed to the client's thread (they post it as window
+// messages) until `done`, for at most 10 s; false when `done` never came.
+template <class Done>
+bool PumpMessagesUntil(Done done) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > 10000) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  return true;
+}
+
+TEST_F(ClientModuleTest, ACodeFromTheServiceIsSetOnTheClientsFlightPlan) {
+  LocalService service(&CodeForEveryone, /*slow=*/false);
+  client_.settings["SERVERLOCATION"] = service.url();
+  client_.settings["SQK1"] = "EGLL:1";
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  KestravaDoubleFlightPlanDataUpdate(module.plugin(), client_.Plan(0));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !client_.squawks_set.empty(); }));
+  EXPECT_EQ(client_.squawks_set,
+            (std::vector<std::pair<std::string, std::string>>{{"BAW1", "1530"}}));
 }
 
 }  // namespace

@@ -322,4 +322,11 @@ int KestravaProbeHandles(void) {
   return 1;
 }
 
+// Saves a plug-in setting through the client's library as a module would, for `plugin` (a
+// module's CPlugIn*): values a module must never give can be planted this way.
+void KestravaProbeSaveSetting(void* plugin, const char* key, const char* description,
+                              const char* value) {
+  static_cast<CPlugIn*>(plugin)->SaveDataToSettings(key, description, value);
+}
+
 }  // extern "C"
