@@ -65,7 +65,7 @@ TEST(ClientSettingsText, AClearedKeyReadsAsAbsent) {
 
 TEST(ClientSettingsText, TextsInPlainFormReadAsTheyStand) {
   for (const char* text : {"EGLL:1", "EGLL:BPK7F:6000:1", "http://host/qex/", "50%", "100%25",
-                           "C:\\logs\\stats.csv", "%%zz", "%%EGLL%3", "%%%"}) {
+                           "C:\\logs\\stats.csv", "%%EGLL%3", "%%%", "%%%zz"}) {
     EXPECT_EQ(Read(text), text);
   }
 }

@@ -57,7 +57,6 @@ TEST_F(ControllerSteps, StepsReachThePlugInAndItsAnswersBecomeEvents) {
             kExitDone)
       << err_.str();
   const std::vector<std::string> expected = {
-      testing::kClosedPortOutageEvent,
       R"({"t":0,"event":"cleared_altitude_set","callsign":"CST1","feet":6000})",
       R"({"t":10,"event":"popup_edit","code":40,"text":"0755"})",
       R"({"t":13,"event":"popup_edit","code":40,"text":"08:05"})",

@@ -77,7 +77,6 @@ TEST_F(DialogSimulator, ActionsReachTheDialogAndItsColourAndFileDialogsInOrder) 
             kExitDone)
       << err_.str();
   const std::vector<std::string> expected = {
-      testing::kClosedPortOutageEvent,
       R"({"t":0,"event":"dialog_opened","dialog":"CSV Log File","controls":{"3032":{"checked":false},"3033":{"text":"C:\\ZYT_STATS.csv"}}})",
       R"({"t":0,"event":"file_dialog","initial":"C:\\ZYT_STATS.csv","extension":"csv","filter":"CSV File (*.csv)|*.csv","answer":null})",
       R"({"t":0,"event":"file_dialog","initial":"C:\\ZYT_STATS.csv","extension":"csv","filter":"CSV File (*.csv)|*.csv","answer":"movements.csv"})",

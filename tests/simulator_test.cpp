@@ -100,8 +100,7 @@ TEST_F(Simulator, PlaysAScenarioEndToEnd) {
   EXPECT_EQ(err_.str(), "");
 
   const std::string expected_events =
-      std::string(kLoadedEvent) + "\n" + testing::kClosedPortOutageEvent + "\n" +
-      R"({"t":310,"event":"unloaded"})" + "\n" +
+      std::string(kLoadedEvent) + "\n" + R"({"t":310,"event":"unloaded"})" + "\n" +
       R"({"t":310,"event":"settings","values":{"SAVELOG":"1","SAVELOGFILE":"stats.csv",)" +
       R"("SERVERLOCATION":"http://127.0.0.1:9/","SQK":"0"}})" + "\n";
   EXPECT_EQ(ReadFile(folder_ / "out" / "events.jsonl"), expected_events);

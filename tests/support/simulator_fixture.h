@@ -14,13 +14,6 @@
 
 namespace kestrava::sim::testing {
 
-// The event of loading with the service address a closed local port, as the scenarios that need
-// no network give it.
-inline constexpr char kClosedPortOutageEvent[] =
-    R"({"t":0,"event":"user_message","handler":"Kestrava","sender":"Squawk service",)"
-    R"("message":"No squawk codes: the squawk service at http://127.0.0.1:9/ failed (refused). )"
-    R"(Check the SERVERLOCATION setting."})";
-
 class SimulatorFixture : public ::testing::Test {
  protected:
   void SetUp() override {
