@@ -8,6 +8,7 @@
 // any one thread at a time. `now` and `log` are called on the fetching thread.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -25,15 +26,15 @@ namespace squawk_service {
 struct FeedFetcherOptions {
   std::string url;
   std::chrono::seconds interval{60};
-  std::chrono::seconds timeout{30};     // for one whole fetch
-  std::size_t max_bytes = 256u << 20;   // a larger document is refused
+  std::chrono::seconds timeout{30};    // for one whole fetch
+  std::size_t max_bytes = 256u << 20;  // a larger document is refused
 };
 
 class FeedFetcher {
  public:
   // `now`: the clock of FeedTraffic's times (unix seconds). `log`: one line at a time.
-  FeedFetcher(FeedFetcherOptions options, FeedTraffic& traffic,
-              std::function<std::int64_t()> now, std::function<void(std::string_view)> log);
+  FeedFetcher(FeedFetcherOptions options, FeedTraffic& traffic, std::function<std::int64_t()> now,
+              std::function<void(std::string_view)> log);
   ~FeedFetcher();
   FeedFetcher(const FeedFetcher&) = delete;
   FeedFetcher& operator=(const FeedFetcher&) = delete;
@@ -55,7 +56,7 @@ class FeedFetcher {
   std::function<void(std::string_view)> log_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool stopping_ = false;  // guarded by mutex_; also read by a fetch in progress to cut it short
+  std::atomic<bool> stopping_{false};  // set under mutex_; a fetch in progress polls it
   std::thread thread_;
 };
 

@@ -49,13 +49,13 @@ struct HeldCallsign {
 };
 
 struct FeedStatus {
-  bool has_snapshot = false;         // a good snapshot has been applied
-  std::int64_t last_good = 0;        // when the last good snapshot was fetched (if any)
-  std::optional<std::int64_t> age;   // now - last_good; nothing before the first good snapshot
-  bool failing = false;              // the last fetch failed
-  std::string last_error;            // the last failure's reason (kept after recovery)
-  std::int64_t failures = 0;         // failed fetches since the start
-  std::size_t pilots = 0;            // pilots in the last good snapshot
+  bool has_snapshot = false;        // a good snapshot has been applied
+  std::int64_t last_good = 0;       // when the last good snapshot was fetched (if any)
+  std::optional<std::int64_t> age;  // now - last_good; nothing before the first good snapshot
+  bool failing = false;             // the last fetch failed
+  std::string last_error;           // the last failure's reason (kept after recovery)
+  std::int64_t failures = 0;        // failed fetches since the start
+  std::size_t pilots = 0;           // pilots in the last good snapshot
 };
 
 class FeedTraffic {

@@ -11,11 +11,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace squawk_service {
@@ -69,25 +71,29 @@ class Family {
          std::vector<double> bounds = {});
   // The series of these label values (as many as label names), made on first use.
   Series& With(const std::vector<std::string>& label_values);
-  // Drops every series (for gauges whose label values come and go, such as pools after a
-  // reload); references given out before stay valid until the registry ends.
+  // Hides every series from the rendering until With asks for it again (for gauges whose label
+  // values come and go, such as pools after a reload). A series is never destroyed: With gives
+  // the same one again, and references stay valid as long as the registry.
   void Clear();
 
   const std::string& Name() const { return name_; }
   const std::string& Help() const { return help_; }
   const std::vector<std::string>& LabelNames() const { return label_names_; }
   // Calls `visit(label_values, series)` for each series, in label order.
-  template <typename Visit>
-  void ForEach(Visit visit) const;
+  void ForEach(
+      const std::function<void(const std::vector<std::string>&, const Series&)>& visit) const;
 
  private:
   std::string name_;
   std::string help_;
   std::vector<std::string> label_names_;
   std::vector<double> bounds_;  // histograms only
+  struct Entry {
+    std::unique_ptr<Series> series;
+    bool shown = true;
+  };
   mutable std::shared_mutex mutex_;
-  std::map<std::vector<std::string>, Series*> series_;  // guarded by mutex_
-  std::vector<std::unique_ptr<Series>> owned_;          // guarded by mutex_; never shrinks
+  std::map<std::vector<std::string>, Entry> series_;  // guarded by mutex_; never shrinks
 };
 
 class MetricsRegistry {
@@ -106,15 +112,14 @@ class MetricsRegistry {
   std::string Render() const;
 
  private:
-  void Claim(const std::string& name);
+  template <typename Series>
+  Family<Series>& Add(std::string name, std::string help, std::vector<std::string> label_names,
+                      std::vector<double> bounds);
 
+  using AnyFamily = std::variant<std::unique_ptr<Family<Counter>>, std::unique_ptr<Family<Gauge>>,
+                                 std::unique_ptr<Family<Histogram>>>;
   mutable std::mutex mutex_;
-  std::vector<std::string> names_;  // guarded by mutex_
-  std::vector<std::unique_ptr<Family<Counter>>> counters_;
-  std::vector<std::unique_ptr<Family<Gauge>>> gauges_;
-  std::vector<std::unique_ptr<Family<Histogram>>> histograms_;
-  // Render order: (kind, index) a family.
-  std::vector<std::pair<int, std::size_t>> order_;
+  std::vector<AnyFamily> families_;  // guarded by mutex_; in the order registered
 };
 
 }  // namespace squawk_service

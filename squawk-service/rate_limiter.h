@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -42,11 +43,19 @@ class RateLimiter {
   double Refilled(const Bucket& bucket, double now) const;
   void Sweep(double now);  // evicts full buckets; mutex_ held
 
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>()(text);
+    }
+  };
+
   RateLimit limit_;
   mutable std::mutex mutex_;
-  std::unordered_map<std::string, Bucket> buckets_;  // guarded by mutex_
-  Bucket overflow_;                                  // guarded by mutex_
-  std::size_t next_sweep_;                           // sweep when the table reaches this size
+  std::unordered_map<std::string, Bucket, TextHash, std::equal_to<>> buckets_;  // mutex_
+  Bucket overflow_;                                                             // guarded by mutex_
+  std::size_t next_sweep_;    // guarded by mutex_; sweep when the table reaches this size
+  double last_sweep_ = -1e9;  // guarded by mutex_
 };
 
 }  // namespace squawk_service

@@ -17,8 +17,8 @@
 namespace squawk_service {
 
 struct StatusPool {
-  std::string name;  // "EGLL", "EG", "EG>EG", "*"
-  std::string kind;  // "airport", "pair", "prefix", "general"
+  std::string name;   // "EGLL", "EG", "EG>EG", "*"
+  std::string kind;   // "airport", "pair", "prefix", "general"
   std::string codes;  // the ranges as the rules give them: "2301-2377, 2401-2477"
   int size = 0;       // codes in the pool (reserved codes aside)
   int held = 0;       // held now

@@ -81,8 +81,8 @@ std::string WithPilot(const std::string& pilot) {
 }
 
 TEST(NetworkFeedReaderTest, NumbersAreReadFromTheirText) {
-  const Snapshot snapshot = ReadFeed(WithPilot(
-      R"({"callsign": "B", "latitude": 0e400, "longitude": -1.5E1, "altitude": 3.5e4})"));
+  const Snapshot snapshot = ReadFeed(
+      WithPilot(R"({"callsign": "B", "latitude": 0e400, "longitude": -1.5E1, "altitude": 3.5e4})"));
   EXPECT_EQ(snapshot.pilots[1].latitude, 0);
   EXPECT_EQ(snapshot.pilots[1].longitude, -15);
   EXPECT_EQ(snapshot.pilots[1].altitude, 35000);
@@ -181,7 +181,7 @@ TEST(NetworkFeedReaderTest, IsoTimesAndTransponderCodes) {
   };
   for (const auto& [text, expected] : times) EXPECT_EQ(ParseIsoTime(text), expected) << text;
   const std::pair<const char*, std::optional<int>> codes[] = {
-      {"0000", 0}, {"7777", 4095}, {"2301", 02301}, {"2381", std::nullopt},
+      {"0000", 0},           {"7777", 4095},          {"2301", 02301},    {"2381", std::nullopt},
       {"230", std::nullopt}, {"23011", std::nullopt}, {"", std::nullopt}, {"-123", std::nullopt},
   };
   for (const auto& [text, expected] : codes) EXPECT_EQ(TransponderCode(text), expected) << text;
