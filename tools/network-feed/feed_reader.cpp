@@ -83,8 +83,8 @@ const Field<Controller> kControllerFields[] = {
     {"frequency", Type::kText, false, &Controller::frequency},
 };
 
-constexpr int kNoField = -1;       // no key read yet, or its value is done
-constexpr int kUnknownField = -2;  // a member the reader skips
+constexpr int kNoField = -1;         // no key read yet, or its value is done
+constexpr int kUnknownField = -2;    // a member the reader skips
 constexpr std::size_t kMaxKey = 32;  // longer keys are no field's
 constexpr std::size_t kMaxDepth = 64;
 
@@ -226,9 +226,7 @@ class FeedReader::Handler {
         case Frame::kGeneral: path = "general"; break;
         case Frame::kPilots: path = "pilots"; break;
         case Frame::kControllers: path = "controllers"; break;
-        case Frame::kPilot:
-          path += "[" + std::to_string(snapshot_.pilots.size() - 1) + "]";
-          break;
+        case Frame::kPilot: path += "[" + std::to_string(snapshot_.pilots.size() - 1) + "]"; break;
         case Frame::kController:
           path += "[" + std::to_string(snapshot_.controllers.size() - 1) + "]";
           break;
@@ -240,17 +238,16 @@ class FeedReader::Handler {
 
   std::string FieldPath(int field) {
     const std::string path = Path();
-    const std::string_view name = WithRecord(
-        levels_.back().frame,
-        [&](auto&, auto fields) { return fields[static_cast<std::size_t>(field)].name; });
+    const std::string_view name = WithRecord(levels_.back().frame, [&](auto&, auto fields) {
+      return fields[static_cast<std::size_t>(field)].name;
+    });
     return path.empty() ? std::string(name) : path + "." + std::string(name);
   }
 
   // The path of the next element of the array the top level reads ("pilots[3]").
   std::string ElementPath() const {
-    const std::size_t index = levels_.back().frame == Frame::kPilots
-                                  ? snapshot_.pilots.size()
-                                  : snapshot_.controllers.size();
+    const std::size_t index = levels_.back().frame == Frame::kPilots ? snapshot_.pilots.size()
+                                                                     : snapshot_.controllers.size();
     return Path() + "[" + std::to_string(index) + "]";
   }
 

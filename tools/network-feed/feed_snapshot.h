@@ -28,8 +28,8 @@ struct FlightPlan {
 struct Pilot {
   std::string callsign;  // never empty
   std::string name;
-  double latitude = 0;   // degrees, -90..90
-  double longitude = 0;  // degrees, -180..180
+  double latitude = 0;           // degrees, -90..90
+  double longitude = 0;          // degrees, -180..180
   std::int32_t altitude = 0;     // feet
   std::int32_t groundspeed = 0;  // knots
   std::string transponder;       // as the feed gives it: four octal digits ("2301") when valid
