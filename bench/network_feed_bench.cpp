@@ -56,15 +56,15 @@ std::string Snapshot() {
            R"("latitude": )" + std::to_string(n.Between(-60, 70)) + R"(, "longitude": )" +
            std::to_string(n.Between(-180, 180)) + R"(, "altitude": )" +
            std::to_string(n.Next() % 41000) + R"(, "groundspeed": )" +
-           std::to_string(n.Next() % 520) + R"(, "transponder": ")" + code +
-           R"(", "heading": )" + std::to_string(n.Next() % 360) +
+           std::to_string(n.Next() % 520) + R"(, "transponder": ")" + code + R"(", "heading": )" +
+           std::to_string(n.Next() % 360) +
            R"(, "qnh_i_hg": 29.92, "qnh_mb": 1013, "flight_plan": )";
     if (i % 10 == 9) {
       doc += "null";
     } else {
       doc += std::string(R"({"flight_rules": "I", "aircraft": "A320/M-SDE3FGHIRWY/LB1", )") +
-             R"("aircraft_faa": "H/A320/L", "aircraft_short": "A320", "departure": ")" +
-             departure + R"(", "arrival": ")" + arrival +
+             R"("aircraft_faa": "H/A320/L", "aircraft_short": "A320", "departure": ")" + departure +
+             R"(", "arrival": ")" + arrival +
              R"(", "alternate": "LFPO", "cruise_tas": "450", "altitude": "35000", )"
              R"("deptime": "1930", "enroute_time": "0100", "fuel_time": "0300", )"
              R"("remarks": "PBN/A1B1C1D1L1O1S1 DOF/261207 REG/GABCD EET/LFFF0030 /V/", )"
@@ -78,7 +78,8 @@ std::string Snapshot() {
   doc += R"(], "controllers": [)";
   for (int i = 0; i < 500; ++i) {
     doc += (i ? ", " : "") + std::string(R"({"cid": 1, "name": "Controller", "callsign": "C)") +
-           std::to_string(i) + R"(_CTR", "frequency": "132.600", "facility": 6, )"
+           std::to_string(i) +
+           R"(_CTR", "frequency": "132.600", "facility": 6, )"
            R"("rating": 5, "server": "UK", "visual_range": 300, "text_atis": )"
            R"(["Line one of the controller's text", "Line two"], )"
            R"("last_updated": "2026-12-07T19:51:00Z", "logon_time": "2026-12-07T18:00:00Z"})";
