@@ -281,12 +281,12 @@ class FeedReader::Handler {
 
   // A value that is an object or array starts; `array` tells which.
   bool BeginValue(bool array) {
+    if (levels_.size() + skip_ >= kMaxDepth) {
+      return Fail("nested deeper than " + std::to_string(kMaxDepth) + " levels");
+    }
     if (skip_ > 0) {
       ++skip_;
       return true;
-    }
-    if (levels_.size() >= kMaxDepth) {
-      return Fail("nested deeper than " + std::to_string(kMaxDepth) + " levels");
     }
     if (levels_.empty()) {
       if (array) return Fail("the document is not a JSON object");
