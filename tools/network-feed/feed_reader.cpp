@@ -218,6 +218,14 @@ class FeedReader::Handler {
     return frame == Frame::kPilots || frame == Frame::kControllers;
   }
 
+  // Appends "[index]" (piece by piece: GCC 12 warns wrongly of overlapping copies in a chain of
+  // concatenations here).
+  static void AppendIndex(std::string& path, std::size_t index) {
+    path += '[';
+    path += std::to_string(index);
+    path += ']';
+  }
+
   std::string Path() const {
     std::string path;
     for (const Level& level : levels_) {
@@ -226,10 +234,8 @@ class FeedReader::Handler {
         case Frame::kGeneral: path = "general"; break;
         case Frame::kPilots: path = "pilots"; break;
         case Frame::kControllers: path = "controllers"; break;
-        case Frame::kPilot: path += "[" + std::to_string(snapshot_.pilots.size() - 1) + "]"; break;
-        case Frame::kController:
-          path += "[" + std::to_string(snapshot_.controllers.size() - 1) + "]";
-          break;
+        case Frame::kPilot: AppendIndex(path, snapshot_.pilots.size() - 1); break;
+        case Frame::kController: AppendIndex(path, snapshot_.controllers.size() - 1); break;
         case Frame::kFlightPlan: path += ".flight_plan"; break;
       }
     }
@@ -248,7 +254,9 @@ class FeedReader::Handler {
   std::string ElementPath() const {
     const std::size_t index = levels_.back().frame == Frame::kPilots ? snapshot_.pilots.size()
                                                                      : snapshot_.controllers.size();
-    return Path() + "[" + std::to_string(index) + "]";
+    std::string path = Path();
+    AppendIndex(path, index);
+    return path;
   }
 
   // Whether the string or number being read is a field's value to keep.
