@@ -49,7 +49,9 @@ AirportPositions ReadAirports(std::istream& in, std::string_view name) {
       fail("expected \"ICAO LAT LON\", found " + std::to_string(words.size()) + " words");
     }
     if (!IsIcao(words[0])) {
-      fail("\"" + std::string(words[0]) + "\" is not an ICAO code of 2 to 4 letters or digits");
+      std::string quoted = "\"";  // built piece by piece: GCC 12 warns wrongly of "x" + string
+      quoted += words[0];
+      fail(quoted + "\" is not an ICAO code of 2 to 4 letters or digits");
     }
     AirportPosition position;
     const struct {
