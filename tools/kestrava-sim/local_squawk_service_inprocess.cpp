@@ -1,6 +1,6 @@
 // The local reference squawk service, in process.
 #include "tools/kestrava-sim/local_squawk_service.h"
-#include "tools/squawk-service/service.h"
+#include "squawk-service/service.h"
 
 namespace kestrava::sim {
 namespace {
