@@ -54,8 +54,7 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-RunResult RunProgram(const std::vector<std::string>& argv,
-                     const std::filesystem::path& directory) {
+RunResult RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& directory) {
   char name[] = "/tmp/kestrava-run-XXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) throw std::runtime_error("cannot create a temporary file");

@@ -130,9 +130,10 @@ void PostgresCluster::RunAsServerUser(const std::vector<std::string>& argv,
 }
 
 void PostgresCluster::Start() {
-  std::string settings = "-c port=" + std::to_string(port_) +
-                         " -c listen_addresses=127.0.0.1 -c unix_socket_directories=" +
-                         folder_.string() + " -c max_connections=100";
+  std::string settings =
+      "-c port=" + std::to_string(port_) +
+      " -c listen_addresses=127.0.0.1 -c unix_socket_directories=" + folder_.string() +
+      " -c max_connections=100";
   if (!options_.durable) settings += " -c fsync=off -c synchronous_commit=off";
   RunAsServerUser({(bin_ / "pg_ctl").string(), "-D", (folder_ / "data").string(), "-l",
                    (folder_ / "log").string(), "-o", settings, "-w", "-t", "60", "start"},
