@@ -10,11 +10,61 @@
 namespace squawk_service {
 namespace {
 
-// Advisory lock keys (first half): the schema, and a macid's holds (second half its hash).
+// Advisory lock key of the schema.
 constexpr int kSchemaLock = 0x5351;
-constexpr int kMacidLock = 0x5352;
 // A request that loses to concurrent ones this many times in a row gives up (503).
 constexpr int kMaxAttempts = 50;
+
+// One request in one round trip. Kinds: 0 held, 1 assigned, 2 no free code, 3 macid cap.
+// A callsign asked of two instances at once: the loser's UPDATE breaks the unique callsign
+// (23505) and the caller retries, then finds the winner's hold. A macid's holds are counted under
+// an advisory lock of that macid (21330 and its hash), so its cap holds across instances too.
+constexpr char kAssignFunction[] = R"sql(
+CREATE FUNCTION squawk_assign(
+  p_callsign BYTEA, p_airport BYTEA, p_destination BYTEA, p_controller BYTEA, p_macid BYTEA,
+  p_override BOOLEAN, p_now BIGINT, p_idle_before BIGINT, p_firsts INT[], p_lasts INT[],
+  p_pools BYTEA[], p_excluded INT[], p_max_per_macid INT,
+  OUT o_kind INT, OUT o_code INT, OUT o_pool BYTEA) LANGUAGE plpgsql AS $$
+DECLARE
+  old_code INT;
+BEGIN
+  IF p_idle_before > 0 THEN
+    UPDATE codes SET callsign = NULL, airport = NULL, destination = NULL, controller = NULL,
+      macid = NULL, since = NULL, last_asked = NULL, pool = NULL
+      WHERE callsign IS NOT NULL AND last_asked < p_idle_before;
+  END IF;
+  SELECT c.code, c.pool INTO old_code, o_pool FROM codes c WHERE c.callsign = p_callsign
+    FOR UPDATE;
+  IF FOUND THEN
+    IF NOT p_override THEN
+      UPDATE codes SET last_asked = p_now WHERE code = old_code;
+      o_kind := 0; o_code := old_code; RETURN;
+    END IF;
+    UPDATE codes SET callsign = NULL, airport = NULL, destination = NULL, controller = NULL,
+      macid = NULL, since = NULL, last_asked = NULL, pool = NULL WHERE code = old_code;
+  ELSE
+    old_code := -1;
+  END IF;
+  o_code := -1; o_pool := NULL;
+  PERFORM pg_advisory_xact_lock(21330, hashtext(encode(p_macid, 'hex')));
+  IF (SELECT count(*) FROM codes c WHERE c.callsign IS NOT NULL AND c.macid = p_macid)
+      >= p_max_per_macid THEN
+    o_kind := 3; RETURN;
+  END IF;
+  FOR i IN 1 .. coalesce(array_length(p_firsts, 1), 0) LOOP
+    SELECT c.code INTO o_code FROM codes c
+      WHERE c.callsign IS NULL AND c.code BETWEEN p_firsts[i] AND p_lasts[i]
+        AND c.code <> old_code AND c.code <> ALL(p_excluded)
+      ORDER BY c.code LIMIT 1 FOR UPDATE SKIP LOCKED;
+    IF FOUND THEN
+      UPDATE codes SET callsign = p_callsign, airport = p_airport, destination = p_destination,
+        controller = p_controller, macid = p_macid, since = p_now, last_asked = p_now,
+        pool = p_pools[i] WHERE code = o_code;
+      o_kind := 1; o_pool := p_pools[i]; RETURN;
+    END IF;
+  END LOOP;
+  o_kind := 2; o_code := -1; RETURN;
+END $$)sql";
 
 // Upgrades[i] takes the schema from version i to i + 1; the program's version is their count.
 const std::vector<std::vector<const char*>> kUpgrades = {
@@ -29,6 +79,7 @@ const std::vector<std::vector<const char*>> kUpgrades = {
         "CREATE INDEX held_by_last_asked ON codes(last_asked) WHERE callsign IS NOT NULL",
         "CREATE TABLE start_ids(last BIGINT NOT NULL)",
         "INSERT INTO start_ids VALUES (0)",
+        kAssignFunction,
     },
 };
 const int kSchemaVersion = static_cast<int>(kUpgrades.size());
@@ -43,7 +94,6 @@ std::string ReleaseWhere(const char* condition) {
 }
 const std::string kReleaseCallsigns = ReleaseWhere("callsign = ANY($1::bytea[])");
 const std::string kReleaseIdle = ReleaseWhere("callsign IS NOT NULL AND last_asked < $1");
-const std::string kReleaseCode = ReleaseWhere("code = $1");
 
 std::string Number(std::int64_t value) { return std::to_string(value); }
 
@@ -174,57 +224,32 @@ class PostgresStorage : public Storage {
   }
 
   AssignResult AssignOnce(const AssignRequest& request) {
-    PostgresPool::Lease lease = pool_.Acquire();
-    lease.Exec("BEGIN");
-    if (request.idle_before > 0) {
-      lease.Exec(kReleaseIdle.c_str(), {Number(request.idle_before)});
-    }
-    const std::string callsign = PgBytes(request.callsign);
-    PgRows hold =
-        lease.Exec("SELECT code, pool FROM codes WHERE callsign = $1 FOR UPDATE", {callsign});
-    int old_code = -1;
-    if (hold.size() > 0) {
-      old_code = static_cast<int>(hold.Int(0, 0));
-      if (!request.override_code) {
-        lease.Exec("UPDATE codes SET last_asked = $2 WHERE code = $1",
-                   {Number(old_code), Number(request.now)});
-        lease.Exec("COMMIT");
-        return {AssignResult::Kind::kHeld, old_code, hold.Bytes(0, 1)};
-      }
-      lease.Exec(kReleaseCode.c_str(), {Number(old_code)});
-    }
-    const std::string macid = PgBytes(request.macid);
-    lease.Exec("SELECT pg_advisory_xact_lock($1, hashtext(encode($2::bytea, 'hex')))",
-               {Number(kMacidLock), macid});
-    PgRows held =
-        lease.Exec("SELECT count(*) FROM codes WHERE callsign IS NOT NULL AND macid = $1", {macid});
-    if (held.Int(0, 0) >= request.max_per_macid) {
-      lease.Exec("COMMIT");
-      return {AssignResult::Kind::kMacidCap, -1, {}};
-    }
+    std::vector<int> firsts, lasts, excluded;
+    std::vector<std::string> pools;
     for (const CodeSpan& span : request.candidates) {
-      std::vector<int> skipped = {old_code};
-      if (request.excluded != nullptr) {
-        for (const int code : *request.excluded) {
-          if (code >= span.first && code <= span.last) skipped.push_back(code);
-        }
-      }
-      PgRows free = lease.Exec(
-          "SELECT code FROM codes WHERE callsign IS NULL AND code BETWEEN $1 AND $2 "
-          "AND code <> ALL($3::int[]) ORDER BY code LIMIT 1 FOR UPDATE SKIP LOCKED",
-          {Number(span.first), Number(span.last), PgIntArray(skipped)});
-      if (free.size() == 0) continue;
-      const int code = static_cast<int>(free.Int(0, 0));
-      lease.Exec(
-          "UPDATE codes SET callsign = $2, airport = $3, destination = $4, controller = $5, "
-          "macid = $6, since = $7, last_asked = $7, pool = $8 WHERE code = $1",
-          {Number(code), callsign, PgBytes(request.airport), PgBytes(request.destination),
-           PgBytes(request.controller), macid, Number(request.now), PgBytes(span.pool)});
-      lease.Exec("COMMIT");
-      return {AssignResult::Kind::kAssigned, code, span.pool};
+      firsts.push_back(span.first);
+      lasts.push_back(span.last);
+      pools.push_back(span.pool);
     }
-    lease.Exec("COMMIT");
-    return {AssignResult::Kind::kNoFreeCode, -1, {}};
+    if (request.excluded != nullptr) {
+      for (const int code : *request.excluded) {
+        const bool candidate = std::any_of(
+            request.candidates.begin(), request.candidates.end(),
+            [&](const CodeSpan& span) { return code >= span.first && code <= span.last; });
+        if (candidate) excluded.push_back(code);
+      }
+    }
+    // One statement, its own transaction: committed when the answer arrives.
+    PgRows rows = pool_.Acquire().Exec(
+        "SELECT * FROM squawk_assign($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13)",
+        {PgBytes(request.callsign), PgBytes(request.airport), PgBytes(request.destination),
+         PgBytes(request.controller), PgBytes(request.macid), request.override_code ? "t" : "f",
+         Number(request.now), Number(request.idle_before), PgIntArray(firsts), PgIntArray(lasts),
+         PgBytesArray(pools), PgIntArray(excluded), Number(request.max_per_macid)});
+    static constexpr AssignResult::Kind kKinds[] = {
+        AssignResult::Kind::kHeld, AssignResult::Kind::kAssigned, AssignResult::Kind::kNoFreeCode,
+        AssignResult::Kind::kMacidCap};
+    return {kKinds[rows.Int(0, 0)], static_cast<int>(rows.Int(0, 1)), rows.Bytes(0, 2)};
   }
 
   PostgresPool pool_;
