@@ -1,0 +1,82 @@
+// Several squawk-service programs on one PostgreSQL database, loaded by eight clients through a
+// proxy that spreads their requests (see service_instances.h for what every run checks): as they
+// are, with one instance killed, and with the database stopped and started again.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "squawk-service/tests/postgres_cluster.h"
+#include "squawk-service/tests/service_instances.h"
+
+namespace squawk_service::testing {
+namespace {
+
+TEST(PostgresInstances, ThreeInstancesNeverHoldACodeTwice) {
+  const std::string database = SharedPostgresCluster().CreateDatabase();
+  ServiceInstances instances(database, 3, 4);
+  // Start ids from every instance are distinct.
+  std::set<std::string> start_ids;
+  for (int round = 0; round < 5; ++round) {
+    for (int i = 0; i < instances.count(); ++i) {
+      const HttpAnswer answer = Get(instances.port(i), "/qex/sqk_startup.php?macid=m&version=1");
+      ASSERT_EQ(answer.status, 200);
+      EXPECT_TRUE(start_ids.insert(answer.body.substr(0, answer.body.find(':'))).second);
+    }
+  }
+  LoadProgress progress;
+  RunLoad(instances, database, {}, progress);
+  EXPECT_EQ(progress.answered, 20000);
+  EXPECT_EQ(progress.unavailable + progress.no_answer, 0);
+}
+
+TEST(PostgresInstances, KilledInstanceLosesNothingAnswered) {
+  const std::string database = SharedPostgresCluster().CreateDatabase();
+  ServiceInstances instances(database, 3, 4);
+  LoadOptions options;
+  options.requests = 6000;
+  options.callsigns = 1500;
+  options.midway = [&](const LoadProgress&) { instances.Kill(1, SIGKILL); };
+  LoadProgress progress;
+  RunLoad(instances, database, options, progress);
+  EXPECT_GT(progress.no_answer, 0) << "no request went to the killed instance";
+  EXPECT_TRUE(instances.Running(0));
+  EXPECT_TRUE(instances.Running(2));
+}
+
+TEST(PostgresInstances, StoppedDatabaseGives503AndEveryInstanceRecovers) {
+  PostgresCluster cluster;
+  const std::string database = cluster.CreateDatabase();
+  ServiceInstances instances(database, 3, 4);
+  LoadOptions options;
+  options.requests = 6000;
+  options.callsigns = 1500;
+  options.midway = [&](const LoadProgress& progress) {
+    cluster.Stop();
+    // Every instance says so, and the clients are being answered 503.
+    for (int i = 0; i < instances.count(); ++i) {
+      while (Get(instances.port(i), "/healthz").status != 503) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    while (progress.unavailable < 20) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    cluster.Start();
+  };
+  LoadProgress progress;
+  RunLoad(instances, database, options, progress);
+  EXPECT_GE(progress.unavailable, 20);
+  // Every instance serves again by itself.
+  for (int i = 0; i < instances.count(); ++i) {
+    EXPECT_EQ(Get(instances.port(i), "/healthz").status, 200) << "instance " << i;
+    const HttpAnswer answer =
+        Get(instances.port(i), "/qex/sqk_assign.php?depicao=EGLL&acftcs=AFTER" + std::to_string(i) +
+                                   "&macid=m&ctrlcs=X&ovr=0");
+    EXPECT_EQ(answer.status, 200) << "instance " << i << ": " << answer.body;
+  }
+}
+
+}  // namespace
+}  // namespace squawk_service::testing
