@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "squawk-service/tests/load_check.h"
 #include "squawk-service/tests/postgres_cluster.h"
-#include "squawk-service/tests/service_instances.h"
 
 namespace squawk_service::testing {
 namespace {
