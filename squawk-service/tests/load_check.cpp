@@ -57,6 +57,8 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
     };
     std::vector<Known> known(mine.size());
     std::vector<HeldStretch> my_stretches;
+    int wrong_answers = 0;
+    std::string first_wrong;
     std::mt19937 random(static_cast<unsigned>(me) + 1);
     int next_instance = me % instances.count();
     const std::string macid = "client" + std::to_string(me);
@@ -76,6 +78,8 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
           "&acftcs=CS" +
           std::to_string(mine[index]) + "&acftname=x&macid=" + macid +
           "&ovr=" + (override_code ? "1" : "0") + "&gnd=0&startid=1";
+      const int before = known[index].code;
+      bool answered_at_once = true;
       for (;;) {
         const Clock::time_point sent = Clock::now();
         // The code held may change from here on.
@@ -86,6 +90,7 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
         if (!result || result->status == 503) {
           // Not answered: the request may or may not have been committed.
           give_up(index, sent);
+          answered_at_once = false;
           ++(result ? progress.unavailable : progress.no_answer);
           if (result) std::this_thread::sleep_for(std::chrono::milliseconds(5));
           continue;
@@ -95,10 +100,13 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
         ASSERT_TRUE(result->status == 200 && found != decode.end())
             << result->status << " " << result->body << " for " << target;
         const int code = found->second;
-        if (override_code) {
-          EXPECT_NE(code, known[index].code);
-        } else if (known[index].code >= 0) {
-          EXPECT_EQ(code, known[index].code) << "CS" << mine[index] << " asked again";
+        // An override gives another code; asking again, the code held. (After a request that
+        // went unanswered, what it may have done is not known.)
+        const bool wrong =
+            answered_at_once && before >= 0 && (override_code ? code == before : code != before);
+        if (wrong && wrong_answers++ == 0) {
+          first_wrong =
+              target + " answered " + std::to_string(code) + " after " + std::to_string(before);
         }
         if (code != known[index].code) {
           give_up(index, sent);
@@ -118,6 +126,7 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
       give_up(index, end);
     }
     stretches.insert(stretches.end(), my_stretches.begin(), my_stretches.end());
+    EXPECT_EQ(wrong_answers, 0) << "client " << me << ", first: " << first_wrong;
   };
   std::vector<std::thread> clients;
   for (int me = 0; me < options.clients; ++me) clients.emplace_back(client, me);
