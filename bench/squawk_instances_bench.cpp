@@ -24,8 +24,8 @@
 namespace squawk_service {
 namespace {
 
-using testing::PostgresCluster;
-using testing::ServiceInstances;
+using test_support::PostgresCluster;
+using test_support::ServiceInstances;
 
 // A server that flushes its commits to disk, as SQLite does.
 PostgresCluster& DurableCluster() {

@@ -1,17 +1,14 @@
 #include "squawk-service/service.h"
 
-#include <httplib.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <limits>
+#include <cstdio>
+#include <ctime>
 #include <mutex>
-#include <thread>
 
-#include "squawk-service/code_allocator.h"
+#include "squawk-service/code_ranges.h"
+#include "squawk-service/request_params.h"
 #include "squawk-service/squawk_encoding.h"
+#include "squawk-service/storage.h"
 
 namespace squawk_service {
 namespace {
@@ -44,11 +41,16 @@ bool LessNumber(std::string_view a, std::string_view b) {
   return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
+std::int64_t SystemNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::string Dash(const std::string& text) { return text.empty() ? "-" : text; }
+
+HttpReply Text(int status, std::string body) {
+  return HttpReply{status, "text/plain", std::move(body)};
 }
 
 }  // namespace
@@ -69,100 +71,159 @@ bool IsOlderVersion(std::string_view version, std::string_view latest) {
                                       LessNumber);
 }
 
+std::string AccessLogLine(const AccessRecord& record) {
+  const std::time_t time = static_cast<std::time_t>(record.time);
+  std::tm utc{};
+  gmtime_r(&time, &utc);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  char latency[32];
+  std::snprintf(latency, sizeof latency, "%.4f", record.latency_seconds);
+  return std::string(stamp) + " " + Dash(record.client) + " " + Dash(record.kind) + " " +
+         Dash(record.callsign) + " " + Dash(record.airport) + " " + Dash(record.code) + " " +
+         std::to_string(record.status) + " " + latency;
+}
+
 struct SquawkService::Impl {
   explicit Impl(ServiceOptions o)
-      : options(std::move(o)),
-        allocator(options.ranges, options.hold),
-        next_start_id(options.first_start_id) {}
-
-  // Writes a line every 250 ms until the watcher goes away or the service stops.
-  void Watch(httplib::Response& response) {
-    response.set_chunked_content_provider(
-        "text/plain", [this, joined = false](std::size_t, httplib::DataSink& sink) mutable {
-          if (!joined) {
-            joined = true;
-            ChangeWatchers(+1);
-          }
-          const bool stopping_now = WaitFor(std::chrono::milliseconds(250));
-          if (!stopping_now && sink.write("\n", 1)) return true;
-          ChangeWatchers(-1);
-          return false;
-        });
+      : options(std::move(o)), rules(std::make_shared<const Rules>(options.rules)) {
+    if (!options.clock) options.clock = SystemNow;
   }
 
-  void ChangeWatchers(int change) {
-    int now = 0;
-    {
-      std::lock_guard lock(mutex);
-      now = watchers += change;
-    }
-    options.on_watchers_changed(now);
+  std::shared_ptr<const Rules> CurrentRules() {
+    std::lock_guard lock(rules_mutex);
+    return rules;
   }
 
-  // Waits `duration`; returns true when the service stops first.
-  bool WaitFor(std::chrono::milliseconds duration) {
-    std::unique_lock lock(mutex);
-    return stopped.wait_for(lock, duration, [this] { return stopping; });
+  HttpReply Answer(const HttpRequest& request) {
+    const auto started = std::chrono::steady_clock::now();
+    AccessRecord record;
+    record.time = options.clock();
+    record.client = request.client;
+    HttpReply reply = Serve(request, record);
+    record.status = reply.status;
+    record.latency_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (options.on_access) options.on_access(record);
+    return reply;
   }
 
-  void Answer(const httplib::Request& request, httplib::Response& response) {
+  HttpReply Serve(const HttpRequest& request, AccessRecord& record) {
     if (options.on_request) options.on_request(request.target);
-    if (options.on_watchers_changed && request.path == "/watch") {
-      Watch(response);
-      return;
+    const std::optional<Target> target = ReadTarget(request.target);
+    if (!target) {
+      record.kind = "bad";
+      return Text(400, "bad request target\n");
     }
+    if (options.on_watchers_changed && target->path == "/watch") {
+      record.kind = "watch";
+      HttpReply watch;
+      watch.watch = true;
+      return watch;
+    }
+    if (std::optional<HttpReply> faulty = Faulty()) return *faulty;
+    const auto param = [&target](const char* name) {
+      const auto found = target->params.find(name);
+      return found == target->params.end() ? std::string() : found->second;
+    };
+    if (target->path == options.base_path + "sqk_startup.php") {
+      record.kind = "startup";
+      return Startup(param("version"));
+    }
+    if (target->path == options.base_path + "sqk_assign.php") {
+      record.kind = "assign";
+      return Assign(param, record);
+    }
+    if (target->path == "/healthz") {
+      record.kind = "healthz";
+      return Health();
+    }
+    record.kind = "other";
+    return Text(404, "not found\n");
+  }
+
+  std::optional<HttpReply> Faulty() {
     switch (options.fault) {
-      case Fault::kNone: break;
-      case Fault::kDelay:
-        if (WaitFor(options.delay)) return;  // answered with an empty reply while stopping
-        break;
-      case Fault::kErrorPage:
-        response.status = 500;
-        response.set_content(kErrorPage, "text/html");
-        return;
-      case Fault::kGarbage:
-        response.set_content(std::string(kGarbage, sizeof kGarbage - 1), "text/plain");
-        return;
-      case Fault::kDrop:
-        // Announces a body, then closes the connection without sending it.
-        response.set_content_provider(
-            64, "text/plain", [](std::size_t, std::size_t, httplib::DataSink&) { return false; });
-        return;
-    }
-    if (request.path == options.base_path + "sqk_startup.php") {
-      const std::int32_t start_id = next_start_id.fetch_add(1);
-      const bool update =
-          !options.latest_version.empty() &&
-          IsOlderVersion(request.get_param_value("version"), options.latest_version);
-      response.set_content(std::to_string(start_id) + (update ? ":2" : ":1"), "text/plain");
-    } else if (request.path == options.base_path + "sqk_assign.php") {
-      const std::string callsign = request.get_param_value("acftcs");
-      if (callsign.empty()) {
-        response.status = 400;
-        response.set_content("0", "text/plain");
-        return;
+      case Fault::kNone: return std::nullopt;
+      case Fault::kDelay: {
+        // The answer itself comes from the server, late.
+        HttpReply late = Text(200, "");
+        late.delay = options.delay;
+        return late;
       }
-      const std::optional<std::string> code =
-          allocator.Assign(Upper(request.get_param_value("depicao")), callsign,
-                           request.get_param_value("ovr") == "1");
-      response.set_content(code ? EncodeSquawkReply(CodeNumber(*code)) : "0", "text/plain");
-    } else {
-      response.status = 404;
-      response.set_content("not found", "text/plain");
+      case Fault::kErrorPage: return HttpReply{500, "text/html", kErrorPage};
+      case Fault::kGarbage: return Text(200, std::string(kGarbage, sizeof kGarbage - 1));
+      case Fault::kDrop: {
+        HttpReply dropped;
+        dropped.drop = true;
+        return dropped;
+      }
     }
+    return std::nullopt;
+  }
+
+  HttpReply Startup(const std::string& version) {
+    try {
+      const std::int32_t start_id = storage->NextStartId(options.first_start_id);
+      const bool update =
+          !options.latest_version.empty() && IsOlderVersion(version, options.latest_version);
+      return Text(200, std::to_string(start_id) + (update ? ":2" : ":1"));
+    } catch (const StartIdsExhausted&) {
+      return Text(503, "no start ids left\n");
+    } catch (const StorageUnavailable&) {
+      return Text(503, "database unavailable\n");
+    }
+  }
+
+  template <typename Param>
+  HttpReply Assign(const Param& param, AccessRecord& record) {
+    AssignRequest request;
+    request.callsign = param("acftcs");
+    record.callsign = request.callsign;
+    const std::optional<std::string> origin = IcaoCode(param("depicao"));
+    const std::optional<std::string> destination = IcaoCode(param("arricao"));
+    request.controller = param("ctrlcs");
+    request.macid = param("macid");
+    if (!IsCallsign(request.callsign) || (!origin && !param("depicao").empty()) ||
+        (!destination && !param("arricao").empty()) || !IsShortText(request.controller) ||
+        !IsShortText(request.macid)) {
+      return Text(400, "0");
+    }
+    request.airport = origin.value_or("");
+    request.destination = destination.value_or("");
+    record.airport = request.airport;
+    const std::shared_ptr<const Rules> now_rules = CurrentRules();
+    request.override_code = param("ovr") == "1";
+    request.now = options.clock();
+    request.idle_before = request.now - now_rules->hold_seconds;
+    request.candidates = now_rules->Candidates(request.airport, request.destination);
+    request.excluded = &now_rules->reserved;
+    request.max_per_macid = now_rules->max_per_macid;
+    try {
+      const AssignResult result = storage->Assign(request);
+      if (result.kind != AssignResult::Kind::kHeld &&
+          result.kind != AssignResult::Kind::kAssigned) {
+        return Text(200, "0");
+      }
+      record.code = CodeText(result.code);
+      return Text(200, EncodeSquawkReply(result.code));
+    } catch (const StorageUnavailable&) {
+      return Text(503, "0");
+    }
+  }
+
+  HttpReply Health() {
+    const bool healthy = storage->Healthy();
+    const std::string body = std::string("{\"database\":\"") + (healthy ? "ok" : "failing") +
+                             "\",\"rules\":\"" + CurrentRules()->version + "\"}\n";
+    return HttpReply{healthy ? 200 : 503, "application/json", body};
   }
 
   ServiceOptions options;
-  CodeAllocator allocator;
-  std::atomic<std::int32_t> next_start_id;
-  httplib::Server server;
-  std::thread thread;
-  int port = -1;
-  socket_t listening = INVALID_SOCKET;  // the server's socket, once made
-  std::mutex mutex;
-  std::condition_variable stopped;
-  bool stopping = false;  // guarded by mutex
-  int watchers = 0;       // guarded by mutex
+  std::mutex rules_mutex;
+  std::shared_ptr<const Rules> rules;  // guarded by rules_mutex
+  std::unique_ptr<Storage> storage;
+  std::unique_ptr<HttpServer> server;
 };
 
 SquawkService::SquawkService(ServiceOptions options)
@@ -170,61 +231,44 @@ SquawkService::SquawkService(ServiceOptions options)
 
 SquawkService::~SquawkService() { Stop(); }
 
-bool SquawkService::Start() {
+bool SquawkService::Start(std::string& error) {
   Impl& impl = *impl_;
-  if (impl.thread.joinable()) return true;
-  const int threads = impl.options.threads;
-  impl.server.new_task_queue = [threads] {
-    return new httplib::ThreadPool(static_cast<std::size_t>(threads));
-  };
-  impl.server.set_keep_alive_timeout(1);
-  // A client keeps its connection for as many requests as it likes.
-  impl.server.set_keep_alive_max_count(std::numeric_limits<std::size_t>::max());
-  impl.server.set_tcp_nodelay(true);
-  // The library listens with a short backlog of its own; the socket it makes is noted here so
-  // that the backlog can be raised once it listens.
-  impl.server.set_socket_options([&impl](socket_t sock) {
-    httplib::default_socket_options(sock);
-    impl.listening = sock;
-  });
-  impl.server.Get(".*", [&impl](const httplib::Request& request, httplib::Response& response) {
-    impl.Answer(request, response);
-  });
-  impl.port =
-      impl.options.port == 0
-          ? impl.server.bind_to_any_port(impl.options.host)
-          : (impl.server.bind_to_port(impl.options.host, impl.options.port) ? impl.options.port
-                                                                            : -1);
-  if (impl.port <= 0) return false;
-  // A burst of clients connecting at once must find room in the queue of connections not yet
-  // accepted: one turned away waits a second before it tries again.
-  if (impl.listening != INVALID_SOCKET) ::listen(impl.listening, SOMAXCONN);
-  // The socket listens already: connections made from here on wait for the loop. Stop needs
-  // the loop running, so wait for it (it starts at once).
-  impl.thread = std::thread([&impl] { impl.server.listen_after_bind(); });
-  for (int i = 0; i < 5000 && !impl.server.is_running(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (impl.server) return true;
+  try {
+    impl.storage = OpenStorage(impl.options.db, impl.options.db_connections);
+  } catch (const StorageUnavailable& e) {
+    error = e.what();
+    return false;
   }
+  auto server = std::make_unique<HttpServer>(
+      impl.options.http, [&impl](const HttpRequest& request) { return impl.Answer(request); },
+      impl.options.on_watchers_changed);
+  if (!server->Start(error)) return false;
+  impl.server = std::move(server);
   return true;
 }
 
-void SquawkService::Stop() {
-  Impl& impl = *impl_;
-  {
-    std::lock_guard lock(impl.mutex);
-    impl.stopping = true;
-  }
-  impl.stopped.notify_all();
-  if (!impl.thread.joinable()) return;
-  impl.server.stop();
-  impl.thread.join();
+bool SquawkService::Start() {
+  std::string ignored;
+  return Start(ignored);
 }
 
-int SquawkService::port() const { return impl_->port; }
+void SquawkService::Stop() {
+  if (impl_->server) impl_->server->Stop();
+}
+
+void SquawkService::ReplaceRules(Rules rules) {
+  auto replacement = std::make_shared<const Rules>(std::move(rules));
+  std::lock_guard lock(impl_->rules_mutex);
+  impl_->rules = std::move(replacement);
+}
+
+int SquawkService::port() const { return impl_->server ? impl_->server->port() : -1; }
 
 std::string SquawkService::BaseUrl() const {
-  return "http://" + impl_->options.host + ":" + std::to_string(impl_->port) +
-         impl_->options.base_path;
+  const std::string& address = impl_->options.http.address;
+  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
+  return "http://" + host + ":" + std::to_string(port()) + impl_->options.base_path;
 }
 
 }  // namespace squawk_service

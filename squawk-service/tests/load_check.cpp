@@ -15,7 +15,7 @@
 #include "squawk-service/postgres_storage.h"
 #include "squawk-service/squawk_encoding.h"
 
-namespace squawk_service::testing {
+namespace squawk_service::test_support {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -159,4 +159,4 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
   EXPECT_EQ(held, answered);
 }
 
-}  // namespace squawk_service::testing
+}  // namespace squawk_service::test_support

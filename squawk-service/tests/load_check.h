@@ -19,7 +19,7 @@
 
 #include "squawk-service/tests/service_instances.h"
 
-namespace squawk_service::testing {
+namespace squawk_service::test_support {
 
 // What the clients have seen so far, for the midway action to wait on.
 struct LoadProgress {
@@ -42,4 +42,4 @@ struct LoadOptions {
 void RunLoad(ServiceInstances& instances, const std::string& database, const LoadOptions& options,
              LoadProgress& progress);
 
-}  // namespace squawk_service::testing
+}  // namespace squawk_service::test_support

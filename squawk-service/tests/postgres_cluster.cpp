@@ -13,9 +13,9 @@
 #include <system_error>
 #include <vector>
 
-#include "squawk-service/tests/child_process.h"
+#include "squawk-service/tests/run_program.h"
 
-namespace squawk_service::testing {
+namespace squawk_service::test_support {
 namespace {
 
 constexpr char kServerUser[] = "postgres";
@@ -171,4 +171,4 @@ PostgresCluster& SharedPostgresCluster() {
   return cluster;
 }
 
-}  // namespace squawk_service::testing
+}  // namespace squawk_service::test_support

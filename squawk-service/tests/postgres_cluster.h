@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace squawk_service::testing {
+namespace squawk_service::test_support {
 
 class PostgresCluster {
  public:
@@ -55,4 +55,4 @@ class PostgresCluster {
 // databases of their own).
 PostgresCluster& SharedPostgresCluster();
 
-}  // namespace squawk_service::testing
+}  // namespace squawk_service::test_support

@@ -19,8 +19,8 @@
 namespace squawk_service {
 namespace {
 
-using testing::PostgresCluster;
-using testing::SharedPostgresCluster;
+using test_support::PostgresCluster;
+using test_support::SharedPostgresCluster;
 
 // Runs one statement outside the storage and gives the first column of the first row ("" when
 // there is none).

@@ -1,7 +1,7 @@
-// Several squawk-service programs (the one built beside the tests) on one database, on free
-// loopback ports, for tests and benchmarks.
+// Several squawk-service programs (ServiceProcess) on one database, for tests and benchmarks:
+// a rules file whose general pool holds more than 3,000 codes, no rate limit worth the name.
 //
-// Thread: the owner's. Failure to start throws std::runtime_error with the program's output.
+// Thread: the owner's. Failure to start throws std::runtime_error with the program's errors.
 #pragma once
 
 #include <filesystem>
@@ -9,34 +9,24 @@
 #include <string>
 #include <vector>
 
-#include "squawk-service/tests/child_process.h"
+#include "squawk-service/tests/service_process.h"
 
-namespace squawk_service::testing {
+namespace squawk_service::test_support {
 
 class ServiceInstances {
  public:
-  // Starts `count` programs on `database` with a rules file whose general pool has 3,000 codes
-  // and more, no rate limit worth the name and `connections` database connections each.
+  // Starts `count` programs on `database` with at most `connections` database connections each.
   ServiceInstances(const std::string& database, int count, int connections);
-  ~ServiceInstances();  // stops every instance still running
+  ~ServiceInstances();  // kills every instance still running, removes their folder
 
-  int count() const { return static_cast<int>(ports_.size()); }
-  int port(int instance) const { return ports_[static_cast<std::size_t>(instance)]; }
+  int count() const { return static_cast<int>(processes_.size()); }
+  int port(int instance) const { return processes_[static_cast<std::size_t>(instance)]->port(); }
+  // Sends `signal` and waits for the instance's end.
   void Kill(int instance, int signal);
-  bool Running(int instance);
-  std::string Output(int instance) const;
 
  private:
   std::filesystem::path folder_;
-  std::vector<std::unique_ptr<ChildProcess>> processes_;
-  std::vector<int> ports_;
+  std::vector<std::unique_ptr<testing::ServiceProcess>> processes_;
 };
 
-// GET `target` from an instance: the status (0 when there was no answer) and the body.
-struct HttpAnswer {
-  int status = 0;
-  std::string body;
-};
-HttpAnswer Get(int port, const std::string& target);
-
-}  // namespace squawk_service::testing
+}  // namespace squawk_service::test_support

@@ -1,6 +1,6 @@
 // The local reference squawk service, in process.
-#include "tools/kestrava-sim/local_squawk_service.h"
 #include "squawk-service/service.h"
+#include "tools/kestrava-sim/local_squawk_service.h"
 
 namespace kestrava::sim {
 namespace {

@@ -97,7 +97,9 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error
     return nullptr;
   }
   std::string command =
-      "\"" + program + "\" --port 0 --exit-with-watcher --port-file \"" + *host_port_file + "\"";
+      "\"" + program +
+      "\" --port 0 --db :memory: --access-log none --exit-with-watcher --port-file \"" +
+      *host_port_file + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

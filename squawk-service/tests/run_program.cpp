@@ -1,7 +1,6 @@
-#include "squawk-service/tests/child_process.h"
+#include "squawk-service/tests/run_program.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +13,7 @@
 
 extern char** environ;
 
-namespace squawk_service::testing {
+namespace squawk_service::test_support {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& directory,
@@ -71,29 +70,4 @@ RunResult RunProgram(const std::vector<std::string>& argv, const std::filesystem
   return result;
 }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::filesystem::path& log)
-    : pid_(Spawn(argv, {}, log)), log_(log) {}
-
-ChildProcess::~ChildProcess() {
-  if (pid_ > 0) Kill(SIGKILL);
-}
-
-bool ChildProcess::Running() {
-  if (pid_ <= 0) return false;
-  int status = 0;
-  if (waitpid(pid_, &status, WNOHANG) == 0) return true;
-  pid_ = -1;
-  return false;
-}
-
-int ChildProcess::Kill(int signal) {
-  if (pid_ <= 0) return -1;
-  kill(pid_, signal);
-  const int code = WaitFor(pid_);
-  pid_ = -1;
-  return code;
-}
-
-std::string ChildProcess::Output() const { return ReadFile(log_); }
-
-}  // namespace squawk_service::testing
+}  // namespace squawk_service::test_support
