@@ -42,6 +42,13 @@ constexpr char kUsage[] =
     "                            overrides the rules file)\n"
     "  --max-codes-per-macid N   codes one client may hold (overrides the rules file)\n"
     "  --rate N --burst N        requests a second, and at once, per address and per macid\n"
+    "  --network-feed URL        the network's data feed: codes squawked by online aircraft\n"
+    "                            are not handed out; holds of aircraft gone are released\n"
+    "  --feed-interval SECONDS   how often the feed is read (default 60)\n"
+    "  --airports FILE           \"ICAO LAT LON\" lines: only aircraft within 300 NM of the\n"
+    "                            departure count (default: every online aircraft)\n"
+    "  --release-after SECONDS   a hold is released when its callsign has been absent from\n"
+    "                            the feed this long (default 600)\n"
     "  --latest VERSION          clients older than this are told to update\n"
     "  --first-start-id N        the lowest start id handed out (1 to 2147483647)\n"
     "  --base-path PATH          where the two requests are served (default /qex/)\n"
@@ -177,6 +184,19 @@ int main(int argc, char** argv) {
       overrides.rate = number;
     } else if (name == "--burst" && numeric(1, 100000)) {
       overrides.burst = number;
+    } else if (name == "--network-feed" && !value.empty()) {
+      options.feed_url = value;
+    } else if (name == "--feed-interval" && numeric(5, 24 * 3600)) {
+      options.feed_interval = std::chrono::seconds(*number);
+    } else if (name == "--airports") {
+      try {
+        options.feed.airports = squawk_service::ReadAirportsFile(value);
+      } catch (const squawk_service::AirportsFileError& e) {
+        Log(e.what());
+        return 1;
+      }
+    } else if (name == "--release-after" && numeric(60, 7 * 24 * 3600)) {
+      options.feed.release_after = *number;
     } else if (name == "--base-path" && !value.empty() && value.front() == '/' &&
                value.back() == '/') {
       options.base_path = value;

@@ -1,13 +1,20 @@
 #include "squawk-service/service.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <iostream>
 #include <mutex>
+#include <thread>
 
 #include "squawk-service/code_ranges.h"
+#include "squawk-service/feed_fetcher.h"
+#include "squawk-service/metrics.h"
+#include "squawk-service/rate_limiter.h"
 #include "squawk-service/request_params.h"
 #include "squawk-service/squawk_encoding.h"
+#include "squawk-service/status_page.h"
 #include "squawk-service/storage.h"
 
 namespace squawk_service {
@@ -84,15 +91,75 @@ std::string AccessLogLine(const AccessRecord& record) {
          std::to_string(record.status) + " " + latency;
 }
 
+namespace {
+
+// A pool as the status page and the metrics show it: its name, kind and spans.
+struct PoolView {
+  std::string name;
+  std::string kind;
+  std::vector<CodeSpan> spans;
+};
+
+std::vector<PoolView> PoolsOf(const Rules& rules) {
+  std::vector<PoolView> pools;
+  for (const PairRule& pair : rules.pairs) {
+    pools.push_back({pair.from + ">" + pair.to, "pair", pair.spans});
+  }
+  for (const auto& [icao, spans] : rules.airports) pools.push_back({icao, "airport", spans});
+  for (const auto& [prefix, spans] : rules.regions) pools.push_back({prefix, "prefix", spans});
+  if (!rules.general.empty()) pools.push_back({"*", "general", rules.general});
+  return pools;
+}
+
+// The rules in force with the rate limiters made for them.
+struct LiveRules {
+  std::shared_ptr<const Rules> rules;
+  std::shared_ptr<RateLimiter> by_address;
+  std::shared_ptr<RateLimiter> by_macid;
+};
+
+LiveRules MakeLive(Rules rules) {
+  const RateLimit limit{rules.requests_per_second, static_cast<double>(rules.request_burst)};
+  return {std::make_shared<const Rules>(std::move(rules)), std::make_shared<RateLimiter>(limit),
+          std::make_shared<RateLimiter>(limit)};
+}
+
+// The service's metrics, registered once.
+struct ServiceMetrics {
+  MetricsRegistry registry;
+  Family<Counter>& requests = registry.AddCounter(
+      "squawk_requests_total", "Requests answered, by kind and HTTP status.", {"kind", "status"});
+  Family<Histogram>& latency = registry.AddHistogram(
+      "squawk_request_duration_seconds", "Time to answer a request, by kind.", {"kind"});
+  Family<Counter>& assigned = registry.AddCounter("squawk_codes_assigned_total",
+                                                  "New codes handed out, by pool.", {"pool"});
+  Counter& full = registry
+                      .AddCounter("squawk_full_pool_answers_total",
+                                  "Assignments answered 0: every candidate code held.")
+                      .With({});
+  Counter& capped = registry
+                        .AddCounter("squawk_macid_cap_answers_total",
+                                    "Assignments answered 0: the macid holds its cap of codes.")
+                        .With({});
+  Family<Counter>& limited = registry.AddCounter(
+      "squawk_rate_limited_total", "Requests answered 429, by what was over its limit.", {"by"});
+  Family<Gauge>& held = registry.AddGauge("squawk_holds", "Codes held now, by pool.", {"pool"});
+  Family<Gauge>& size = registry.AddGauge("squawk_pool_size", "Codes in each pool.", {"pool"});
+  Family<Gauge>& feed_age =
+      registry.AddGauge("squawk_feed_age_seconds", "Age of the last good network feed snapshot.");
+};
+
+}  // namespace
+
 struct SquawkService::Impl {
-  explicit Impl(ServiceOptions o)
-      : options(std::move(o)), rules(std::make_shared<const Rules>(options.rules)) {
+  explicit Impl(ServiceOptions o) : options(std::move(o)), live(MakeLive(options.rules)) {
     if (!options.clock) options.clock = SystemNow;
+    if (!options.feed_url.empty()) feed = std::make_unique<FeedTraffic>(options.feed);
   }
 
-  std::shared_ptr<const Rules> CurrentRules() {
+  LiveRules Live() {
     std::lock_guard lock(rules_mutex);
-    return rules;
+    return live;
   }
 
   HttpReply Answer(const HttpRequest& request) {
@@ -104,6 +171,8 @@ struct SquawkService::Impl {
     record.status = reply.status;
     record.latency_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    metrics.requests.With({record.kind, std::to_string(record.status)}).Add();
+    metrics.latency.With({record.kind}).Observe(record.latency_seconds);
     if (options.on_access) options.on_access(record);
     return reply;
   }
@@ -126,20 +195,32 @@ struct SquawkService::Impl {
       const auto found = target->params.find(name);
       return found == target->params.end() ? std::string() : found->second;
     };
-    if (target->path == options.base_path + "sqk_startup.php") {
-      record.kind = "startup";
-      return Startup(param("version"));
+    const bool startup = target->path == options.base_path + "sqk_startup.php";
+    const bool assign = target->path == options.base_path + "sqk_assign.php";
+    record.kind = startup                      ? "startup"
+                  : assign                     ? "assign"
+                  : target->path == "/healthz" ? "healthz"
+                  : target->path == "/metrics" ? "metrics"
+                  : target->path == "/status"  ? "status"
+                                               : "other";
+    if (record.kind == "healthz") return Health();
+    if (record.kind == "metrics") return Metrics();
+    if (record.kind == "other") return Text(404, "not found\n");
+    const LiveRules rules = Live();
+    const double now =
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    if (!rules.by_address->Allow(request.client, now)) {
+      metrics.limited.With({"address"}).Add();
+      return Text(429, "too many requests\n");
     }
-    if (target->path == options.base_path + "sqk_assign.php") {
-      record.kind = "assign";
-      return Assign(param, record);
+    const std::string macid = param("macid");
+    if (!macid.empty() && (startup || assign) && !rules.by_macid->Allow(macid, now)) {
+      metrics.limited.With({"macid"}).Add();
+      return Text(429, "too many requests\n");
     }
-    if (target->path == "/healthz") {
-      record.kind = "healthz";
-      return Health();
-    }
-    record.kind = "other";
-    return Text(404, "not found\n");
+    if (startup) return Startup(param("version"));
+    if (assign) return Assign(param, *rules.rules, record);
+    return Status(*rules.rules, param("callsign"));
   }
 
   std::optional<HttpReply> Faulty() {
@@ -176,7 +257,7 @@ struct SquawkService::Impl {
   }
 
   template <typename Param>
-  HttpReply Assign(const Param& param, AccessRecord& record) {
+  HttpReply Assign(const Param& param, const Rules& rules, AccessRecord& record) {
     AssignRequest request;
     request.callsign = param("acftcs");
     record.callsign = request.callsign;
@@ -192,18 +273,30 @@ struct SquawkService::Impl {
     request.airport = origin.value_or("");
     request.destination = destination.value_or("");
     record.airport = request.airport;
-    const std::shared_ptr<const Rules> now_rules = CurrentRules();
     request.override_code = param("ovr") == "1";
     request.now = options.clock();
-    request.idle_before = request.now - now_rules->hold_seconds;
-    request.candidates = now_rules->Candidates(request.airport, request.destination);
-    request.excluded = &now_rules->reserved;
-    request.max_per_macid = now_rules->max_per_macid;
+    // With a feed, holds end when their aircraft has left it (Maintain), not by the hold time.
+    if (!feed) request.idle_before = request.now - rules.hold_seconds;
+    request.candidates = rules.Candidates(request.airport, request.destination);
+    request.max_per_macid = rules.max_per_macid;
+    std::unordered_set<int> excluded;
+    request.excluded = &rules.reserved;
+    if (feed) {
+      const std::shared_ptr<const FeedTraffic::CodeSet> squawked =
+          feed->SquawkedFor(request.airport);
+      if (!squawked->empty()) {
+        excluded = *squawked;
+        excluded.insert(rules.reserved.begin(), rules.reserved.end());
+        request.excluded = &excluded;
+      }
+    }
     try {
       const AssignResult result = storage->Assign(request);
-      if (result.kind != AssignResult::Kind::kHeld &&
-          result.kind != AssignResult::Kind::kAssigned) {
-        return Text(200, "0");
+      switch (result.kind) {
+        case AssignResult::Kind::kNoFreeCode: metrics.full.Add(); return Text(200, "0");
+        case AssignResult::Kind::kMacidCap: metrics.capped.Add(); return Text(200, "0");
+        case AssignResult::Kind::kAssigned: metrics.assigned.With({result.pool}).Add(); break;
+        case AssignResult::Kind::kHeld: break;
       }
       record.code = CodeText(result.code);
       return Text(200, EncodeSquawkReply(result.code));
@@ -214,16 +307,124 @@ struct SquawkService::Impl {
 
   HttpReply Health() {
     const bool healthy = storage->Healthy();
-    const std::string body = std::string("{\"database\":\"") + (healthy ? "ok" : "failing") +
-                             "\",\"rules\":\"" + CurrentRules()->version + "\"}\n";
-    return HttpReply{healthy ? 200 : 503, "application/json", body};
+    std::string body = std::string("{\"database\":\"") + (healthy ? "ok" : "failing") +
+                       "\",\"rules\":\"" + Live().rules->version + "\"";
+    if (feed) {
+      const FeedStatus status = feed->Status(options.clock());
+      body += ",\"feed\":{\"age_seconds\":" +
+              (status.age ? std::to_string(*status.age) : std::string("null")) +
+              ",\"failing\":" + (status.failing ? "true" : "false") + "}";
+    }
+    return HttpReply{healthy ? 200 : 503, "application/json", body + "}\n"};
+  }
+
+  HttpReply Metrics() {
+    try {
+      const std::vector<PoolView> pools = PoolsOf(*Live().rules);
+      metrics.held.Clear();
+      metrics.size.Clear();
+      for (const PoolView& pool : pools) {
+        const std::vector<int> held = storage->HeldInSpans(pool.spans);
+        int total = 0;
+        for (const int count : held) total += count;
+        metrics.held.With({pool.name}).Set(total);
+        metrics.size.With({pool.name}).Set(PoolSize(pool.spans));
+      }
+    } catch (const StorageUnavailable&) {
+      return Text(503, "database unavailable\n");
+    }
+    if (feed) {
+      const FeedStatus status = feed->Status(options.clock());
+      if (status.age) metrics.feed_age.With({}).Set(static_cast<double>(*status.age));
+    }
+    return HttpReply{200, "text/plain; version=0.0.4", metrics.registry.Render()};
+  }
+
+  int PoolSize(const std::vector<CodeSpan>& spans) {
+    const Rules& rules = *Live().rules;
+    int size = 0;
+    for (const CodeSpan& span : spans) {
+      for (int code = span.first; code <= span.last; ++code) {
+        size += rules.reserved.count(code) == 0 ? 1 : 0;
+      }
+    }
+    return size;
+  }
+
+  HttpReply Status(const Rules& rules, const std::string& search) {
+    StatusSnapshot snapshot;
+    snapshot.now = options.clock();
+    snapshot.rules_version = rules.version;
+    snapshot.search = search;
+    if (feed) {
+      const FeedStatus status = feed->Status(snapshot.now);
+      snapshot.feed_age = status.age;
+      snapshot.feed_failing = status.failing;
+    }
+    try {
+      for (const PoolView& pool : PoolsOf(rules)) {
+        std::string codes;
+        for (const CodeSpan& span : pool.spans) {
+          codes += (codes.empty() ? "" : ", ") + CodeText(span.first) +
+                   (span.first == span.last ? "" : "-" + CodeText(span.last));
+        }
+        int held = 0;
+        for (const int count : storage->HeldInSpans(pool.spans)) held += count;
+        snapshot.pools.push_back({pool.name, pool.kind, codes, PoolSize(pool.spans), held});
+      }
+      for (const Hold& hold : storage->Holds()) {
+        snapshot.holds.push_back({hold.callsign, hold.code, hold.airport, hold.controller,
+                                  hold.pool, hold.since, hold.last_asked});
+      }
+    } catch (const StorageUnavailable&) {
+      return Text(503, "database unavailable\n");
+    }
+    snapshot.recent = snapshot.holds;
+    std::sort(snapshot.recent.begin(), snapshot.recent.end(),
+              [](const StatusHold& a, const StatusHold& b) { return a.since > b.since; });
+    if (snapshot.recent.size() > 10) snapshot.recent.resize(10);
+    std::sort(snapshot.holds.begin(), snapshot.holds.end(),
+              [](const StatusHold& a, const StatusHold& b) { return a.callsign < b.callsign; });
+    return HttpReply{200, "text/html; charset=utf-8", RenderStatusPage(snapshot)};
+  }
+
+  void Maintain() {
+    try {
+      if (feed) {
+        std::vector<HeldCallsign> held;
+        for (const Hold& hold : storage->Holds()) held.push_back({hold.callsign, hold.since});
+        const std::vector<std::string> gone = feed->ToRelease(held);
+        if (!gone.empty()) storage->ReleaseCallsigns(gone);
+      } else {
+        storage->ReleaseIdleSince(options.clock() - Live().rules->hold_seconds);
+      }
+    } catch (const StorageUnavailable&) {
+      // Tried again next time; /healthz shows the database failing.
+    }
+  }
+
+  // Runs Maintain every maintain_interval until stopping.
+  void MaintainLoop() {
+    std::unique_lock lock(maintain_mutex);
+    while (!maintain_stop.wait_for(lock, options.maintain_interval, [this] { return stopping; })) {
+      lock.unlock();
+      Maintain();
+      lock.lock();
+    }
   }
 
   ServiceOptions options;
+  ServiceMetrics metrics;
   std::mutex rules_mutex;
-  std::shared_ptr<const Rules> rules;  // guarded by rules_mutex
+  LiveRules live;  // guarded by rules_mutex
   std::unique_ptr<Storage> storage;
+  std::unique_ptr<FeedTraffic> feed;
+  std::unique_ptr<FeedFetcher> fetcher;
   std::unique_ptr<HttpServer> server;
+  std::mutex maintain_mutex;
+  std::condition_variable maintain_stop;
+  bool stopping = false;  // guarded by maintain_mutex
+  std::thread maintainer;
 };
 
 SquawkService::SquawkService(ServiceOptions options)
@@ -245,6 +446,16 @@ bool SquawkService::Start(std::string& error) {
       impl.options.on_watchers_changed);
   if (!server->Start(error)) return false;
   impl.server = std::move(server);
+  if (impl.feed) {
+    impl.fetcher = std::make_unique<FeedFetcher>(
+        FeedFetcherOptions{impl.options.feed_url, impl.options.feed_interval}, *impl.feed,
+        impl.options.clock,
+        [](std::string_view line) { std::cerr << "squawk-service: " << line << std::endl; });
+    if (impl.options.feed_interval.count() > 0) impl.fetcher->Start();
+  }
+  if (impl.options.maintain_interval.count() > 0) {
+    impl.maintainer = std::thread([&impl] { impl.MaintainLoop(); });
+  }
   return true;
 }
 
@@ -254,14 +465,35 @@ bool SquawkService::Start() {
 }
 
 void SquawkService::Stop() {
-  if (impl_->server) impl_->server->Stop();
+  Impl& impl = *impl_;
+  {
+    std::lock_guard lock(impl.maintain_mutex);
+    impl.stopping = true;
+  }
+  impl.maintain_stop.notify_all();
+  if (impl.maintainer.joinable()) impl.maintainer.join();
+  if (impl.fetcher) impl.fetcher->Stop();
+  if (impl.server) impl.server->Stop();
 }
 
 void SquawkService::ReplaceRules(Rules rules) {
-  auto replacement = std::make_shared<const Rules>(std::move(rules));
+  LiveRules replacement = MakeLive(std::move(rules));
   std::lock_guard lock(impl_->rules_mutex);
-  impl_->rules = std::move(replacement);
+  const Rules& old = *impl_->live.rules;
+  if (old.requests_per_second == replacement.rules->requests_per_second &&
+      old.request_burst == replacement.rules->request_burst) {
+    // The same limits: clients keep their buckets.
+    replacement.by_address = impl_->live.by_address;
+    replacement.by_macid = impl_->live.by_macid;
+  }
+  impl_->live = std::move(replacement);
 }
+
+void SquawkService::Maintain() {
+  if (impl_->storage) impl_->Maintain();
+}
+
+bool SquawkService::FetchFeedNow() { return impl_->fetcher && impl_->fetcher->FetchOnce(); }
 
 int SquawkService::port() const { return impl_->server ? impl_->server->port() : -1; }
 

@@ -9,6 +9,12 @@
 //       client (EncodeSquawkReply); "0" when there is none or the macid holds its cap of codes.
 //       "ovr=1" releases the callsign's code and asks for another.
 //   /healthz  ->  200 and a small JSON document, 503 when the database cannot be written.
+//   /metrics  ->  Prometheus' text format.
+//   /status   ->  the HTML status page for the group's staff ("?callsign=" searches).
+//
+// With a network feed, codes squawked by online aircraft near the departure are not handed out,
+// and holds of callsigns gone from the feed are released (FeedTraffic); without one, holds end
+// the rules' hold time after their callsign last asked.
 //
 // Bad parameters get 400 (callsign, airport codes, macid); a client address or macid over its
 // rate limit gets 429; a database that fails gets 503. A code is committed before its reply.
@@ -29,6 +35,7 @@
 #include <string>
 #include <string_view>
 
+#include "squawk-service/feed_traffic.h"
 #include "squawk-service/http_server.h"
 #include "squawk-service/rules.h"
 
@@ -67,6 +74,13 @@ struct ServiceOptions {
   std::int32_t first_start_id = 1;
   Fault fault = Fault::kNone;
   std::chrono::milliseconds delay{2000};  // how late Fault::kDelay answers
+  // The network's data feed (empty: none), fetched every feed_interval (0: only by
+  // FetchFeedNow, for tests).
+  std::string feed_url;
+  std::chrono::seconds feed_interval{60};
+  FeedTrafficOptions feed;
+  // How often holds are released (Maintain); 0: only when Maintain is called.
+  std::chrono::seconds maintain_interval{10};
   // Unix seconds now; the system clock when empty.
   std::function<std::int64_t()> clock;
   // Told the request target ("/qex/sqk_assign.php?...") of every request before it is answered.
@@ -95,6 +109,12 @@ class SquawkService {
 
   // Serves by `rules` from the next request on; codes held stay held.
   void ReplaceRules(Rules rules);
+
+  // Releases the holds that have ended: by the feed (callsigns gone from it) when there is one,
+  // else by the hold time. Done every maintain_interval while serving; callable any time.
+  void Maintain();
+  // Fetches the feed once now; true when the snapshot was good. False without a feed.
+  bool FetchFeedNow();
 
   int port() const;
   // "http://HOST:PORT" followed by the base path.
