@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "squawk-service/postgres_storage.h"
 #include "squawk-service/tests/load_check.h"
 #include "squawk-service/tests/postgres_cluster.h"
 
@@ -39,6 +40,23 @@ TEST(PostgresInstances, ThreeInstancesNeverHoldACodeTwice) {
   RunLoad(instances, database, {}, progress);
   EXPECT_EQ(progress.answered, 20000);
   EXPECT_EQ(progress.unavailable + progress.no_answer, 0);
+
+  // The status page and the metrics of one instance show what the others hold too.
+  int status = 0;
+  const std::string code = testing::Get(
+      instances.port(2), "/qex/sqk_assign.php?depicao=EGLL&ctrlcs=X&macid=m&acftcs=ONLY2", &status);
+  ASSERT_EQ(status, 200) << code;
+  const std::size_t holds = OpenPostgresStorage(database, 1)->Holds().size();
+  const std::string metrics = testing::Get(instances.port(0), "/metrics", &status);
+  ASSERT_EQ(status, 200);
+  const std::string gauge = "squawk_holds{pool=\"*\"} ";
+  const std::size_t at = metrics.find(gauge);
+  ASSERT_NE(at, std::string::npos) << metrics;
+  EXPECT_EQ(std::stod(metrics.substr(at + gauge.size())), static_cast<double>(holds));
+  const std::string page = testing::Get(instances.port(0), "/status?callsign=ONLY2", &status);
+  ASSERT_EQ(status, 200);
+  EXPECT_NE(page.find("ONLY2"), std::string::npos);
+  EXPECT_NE(page.find(std::to_string(holds)), std::string::npos) << "the pool's holds";
 }
 
 TEST(PostgresInstances, KilledInstanceLosesNothingAnswered) {
