@@ -67,9 +67,17 @@ TARGETS = [
     ("RequestSquawk while the service takes 2 s, against starting and joining a thread (wall)",
      time_of("BM_RequestSquawkWhileServiceTakesTwoSeconds/iterations:300", WALL),
      time_of("BM_StartAndJoinThread", WALL), AT_MOST, 1.35, "s"),
-    ("reference service, 8 clients, a request against a fixed reply (wall)",
+    ("squawk service, 8 clients, a request against a fixed reply (wall)",
      time_of("BM_ReferenceServiceEightClients/real_time/threads:8", WALL),
      time_of("BM_FixedReplyEightClients/real_time/threads:8", WALL), AT_MOST, 1.1, "s"),
+    # At most one disk commit's time a durable assignment: 8 clients' assignments a second at
+    # least the machine's rate of bare single-row commits.
+    ("squawk service, durable assignments with 8 clients, against a bare SQLite commit (wall)",
+     time_of("BM_DurableAssignEightClients/min_time:2.000/real_time/threads:8", WALL),
+     time_of("BM_BareSqliteCommit/min_time:2.000/real_time", WALL), AT_MOST, 1.0, "s"),
+    ("squawk service, an answer from a full pool against one with a free code (wall)",
+     time_of("BM_AssignFullPool/real_time", WALL), time_of("BM_AssignFreePool/real_time", WALL),
+     AT_MOST, 2.0, "s"),
     ("tag item 86, heap allocations a call", counter("BM_TagItem/item:86", "allocs_per_call"),
      None, EXACTLY, 0, ""),
     ("tag item 87, heap allocations a call", counter("BM_TagItem/item:87", "allocs_per_call"),

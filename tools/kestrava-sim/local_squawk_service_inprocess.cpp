@@ -5,9 +5,17 @@
 namespace kestrava::sim {
 namespace {
 
+// In memory, and without rate limits: a scenario's departures all come from this machine.
+squawk_service::ServiceOptions Options() {
+  squawk_service::ServiceOptions options;
+  options.db = ":memory:";
+  options.rules.requests_per_second = 0;
+  return options;
+}
+
 class InProcessService final : public LocalSquawkService {
  public:
-  InProcessService() : service_(squawk_service::ServiceOptions{}) {}
+  InProcessService() : service_(Options()) {}
   bool Start() { return service_.Start(); }
   std::string BaseUrl() const override { return service_.BaseUrl(); }
 

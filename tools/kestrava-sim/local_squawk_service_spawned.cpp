@@ -98,7 +98,7 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error
   }
   std::string command =
       "\"" + program +
-      "\" --port 0 --db :memory: --access-log none --exit-with-watcher --port-file \"" +
+      "\" --port 0 --db :memory: --rate 0 --access-log none --exit-with-watcher --port-file \"" +
       *host_port_file + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
