@@ -3,24 +3,20 @@
 //   callsigns: its code released and a new one committed to a database file) against the
 //   machine's rate of bare single-row SQLite commits with the same durability (WAL,
 //   synchronous=FULL) on the same disk; the clients' 99th-percentile latency as a counter;
-// - an answer from a full pool against an answer with a free code, with 4,000 codes held;
-// - a feed of 5,000 pilots read and applied: processor time, and the peak memory it added.
+// - an answer from a full pool against an answer with a free code, with 4,000 codes held.
+// (The feed of 5,000 pilots is network_feed_bench.cpp's.)
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "squawk-service/feed_traffic.h"
 #include "squawk-service/service.h"
-#include "tools/network-feed/feed_reader.h"
 
 namespace {
 
@@ -146,57 +142,5 @@ void BM_AssignFreePool(benchmark::State& state) {
   AskPool(state, "/qex/sqk_assign.php?depicao=EGKK&ovr=1&acftcs=KK1", true);
 }
 BENCHMARK(BM_AssignFreePool)->UseRealTime();
-
-std::string FeedOf(int pilots) {
-  std::string feed = R"({"general": {"update_timestamp": "2026-12-07T19:51:30Z"}, "pilots": [)";
-  for (int i = 0; i < pilots; ++i) {
-    const int code = (i * 7) % 4096;
-    const std::string squawk = {
-        static_cast<char>('0' + code / 512), static_cast<char>('0' + code / 64 % 8),
-        static_cast<char>('0' + code / 8 % 8), static_cast<char>('0' + code % 8)};
-    feed += (i == 0 ? "" : ",") + std::string(R"({"cid": )") + std::to_string(100000 + i) +
-            R"(, "name": "Pilot )" + std::to_string(i) + R"(", "callsign": "FLT)" +
-            std::to_string(i) + R"(", "server": "EU", "pilot_rating": 0, "latitude": )" +
-            std::to_string(-60.0 + (i % 1200) * 0.1) + R"(, "longitude": )" +
-            std::to_string(-170.0 + (i % 3400) * 0.1) +
-            R"(, "altitude": 35000, "groundspeed": 450, "transponder": ")" + squawk +
-            R"(", "heading": 90, "qnh_i_hg": 29.92, "qnh_mb": 1013, "flight_plan": )"
-            R"({"flight_rules": "I", "aircraft": "A320/M-SDE2E3FGHIJ1RWY/LB1", )"
-            R"("aircraft_short": "A320", "departure": "EGLL", "arrival": "LFPG", )"
-            R"("alternate": "LFPO", "cruise_tas": "450", "altitude": "35000", "deptime": "1200", )"
-            R"("enroute_time": "0100", "fuel_time": "0300", "remarks": "PBN/A1B1 /V/", )"
-            R"("route": "MODMI L9 KENET UN14 ETRAT"}, "logon_time": "2026-12-07T10:00:00Z", )"
-            R"("last_updated": "2026-12-07T19:51:00Z"})";
-  }
-  return feed + R"(], "controllers": [], "atis": [], "servers": [], "prefiles": []})";
-}
-
-long PeakKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-// Processor time to read a 5,000-pilot feed and apply it; the peak memory of the process after
-// the runs, above what it was before (the document itself is held by the benchmark).
-void BM_Feed5000Pilots(benchmark::State& state) {
-  const std::string document = FeedOf(5000);
-  const long before = PeakKb();
-  squawk_service::FeedTrafficOptions options;
-  options.airports = {{"EGLL", {51.47, -0.46}}};
-  squawk_service::FeedTraffic traffic(options);
-  std::int64_t now = 1000;
-  for (auto _ : state) {
-    kestrava::network_feed::FeedReader reader;
-    for (std::size_t at = 0; at < document.size(); at += 16384) {
-      reader.Write(std::string_view(document).substr(at, 16384));
-    }
-    traffic.Apply(reader.Finish(), now++);
-    benchmark::DoNotOptimize(traffic.SquawkedFor("EGLL"));
-  }
-  state.counters["document_kb"] = static_cast<double>(document.size()) / 1024;
-  state.counters["peak_added_kb"] = static_cast<double>(PeakKb() - before);
-}
-BENCHMARK(BM_Feed5000Pilots)->Unit(benchmark::kMillisecond);
 
 }  // namespace
