@@ -42,6 +42,7 @@ constexpr char kUsage[] =
     "                            overrides the rules file)\n"
     "  --max-codes-per-macid N   codes one client may hold (overrides the rules file)\n"
     "  --rate N --burst N        requests a second, and at once, per address and per macid\n"
+    "                            (--rate 0: no limit)\n"
     "  --network-feed URL        the network's data feed: codes squawked by online aircraft\n"
     "                            are not handed out; holds of aircraft gone are released\n"
     "  --feed-interval SECONDS   how often the feed is read (default 60)\n"
@@ -180,7 +181,7 @@ int main(int argc, char** argv) {
       overrides.hold_seconds = number;
     } else if (name == "--max-codes-per-macid" && numeric(1, 4096)) {
       overrides.max_per_macid = number;
-    } else if (name == "--rate" && numeric(1, 100000)) {
+    } else if (name == "--rate" && numeric(0, 100000)) {
       overrides.rate = number;
     } else if (name == "--burst" && numeric(1, 100000)) {
       overrides.burst = number;

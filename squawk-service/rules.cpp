@@ -52,8 +52,8 @@ class TomlReader {
         if (auto cap = Integer(node, 1, 4096)) rules.max_per_macid = static_cast<int>(*cap);
       } else if (name == "requests_per_second") {
         const std::optional<double> rate = node.value<double>();
-        if (!rate || !(*rate >= 0.01 && *rate <= 100000)) {
-          Error(node, "requests_per_second is a number from 0.01 to 100000");
+        if (!rate || !(*rate == 0 || (*rate >= 0.01 && *rate <= 100000))) {
+          Error(node, "requests_per_second is 0 (no limit) or a number from 0.01 to 100000");
         } else {
           rules.requests_per_second = *rate;
         }

@@ -10,7 +10,7 @@
 //
 //   hold_minutes = 120                 # since the callsign last asked, without a feed
 //   max_codes_per_macid = 100
-//   requests_per_second = 5.0          # per client address and per macid
+//   requests_per_second = 5.0          # per client address and per macid; 0: no limit
 //   request_burst = 30
 //   reserved = ["7001", "7777"]       # in addition to the defaults
 //   general = ["4001-4777"]           # the pool "*"
@@ -57,7 +57,7 @@ struct Rules {
   std::unordered_set<int> reserved = DefaultReservedCodes();
   std::int64_t hold_seconds = 2 * 60 * 60;
   int max_per_macid = 100;
-  double requests_per_second = 5.0;
+  double requests_per_second = 5.0;  // 0: no limit
   int request_burst = 30;
   std::string version;  // a digest of the text the rules were read from
 

@@ -74,7 +74,7 @@ class ReferenceService {
     log_file_ = stem + ".log";
     std::string command =
         ProgramDirectory() +
-        "\\squawk-service --port 0 --db :memory: --access-log none --lifetime 30" +
+        "\\squawk-service --port 0 --db :memory: --rate 0 --access-log none --lifetime 30" +
         " --port-file " + UnixPath(port_file_) + " --request-log " + UnixPath(log_file_) + " " +
         options;
     STARTUPINFOA startup = {};

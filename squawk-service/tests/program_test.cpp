@@ -2,6 +2,7 @@
 // and the rules read again on SIGHUP.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -88,6 +89,27 @@ TEST(SquawkServiceProgram, HostileRequestsGetTheirAnswerAndMemoryStaysBounded) {
   const long peak_kb = PeakKb(service.pid());
   EXPECT_GT(peak_kb, 0);
   EXPECT_LT(peak_kb, 64 * 1024);
+}
+
+// Idle and slow connections cost no thread: with hundreds open, a request is answered at once;
+// one address holds no more connections than its cap.
+TEST(SquawkServiceProgram, IdleConnectionsNeitherBlockOthersNorPassTheirCap) {
+  ServiceProcess service(TestDir("idle"), {"--port", "0", "--db", ":memory:",
+                                           "--max-connections-per-address", "250"});
+  ASSERT_TRUE(service.running()) << service.Errors();
+  std::vector<int> idle;
+  for (int i = 0; i < 250; ++i) idle.push_back(OpenConnection(service.port(), "127.0.0.2"));
+  // Slow ones: a request started and never finished.
+  for (int i = 0; i < 50; ++i) {
+    const int fd = OpenConnection(service.port(), "127.0.0.3");
+    ::send(fd, "GET / HTTP/1.1\r\nHost: t\r\n", 25, MSG_NOSIGNAL);
+    idle.push_back(fd);
+  }
+  EXPECT_EQ(Get(service.port(), "/qex/sqk_startup.php"), "1:1");
+  const int over = OpenConnection(service.port(), "127.0.0.2");
+  EXPECT_TRUE(ClosedByServer(over));
+  for (const int fd : idle) ::close(fd);
+  ::close(over);
 }
 
 TEST(SquawkServiceProgram, BadParametersAre400) {

@@ -27,8 +27,14 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-int Connect(int port) {
+int Connect(int port, const char* from = nullptr) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (from != nullptr) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &local.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+  }
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -118,6 +124,15 @@ std::string RawHttp(int port, const std::string& bytes, bool half_close, std::si
   }
   ::close(fd);
   return reply;
+}
+
+int OpenConnection(int port, const char* from) { return Connect(port, from); }
+
+bool ClosedByServer(int fd) {
+  timeval limit{5, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  char byte = 0;
+  return ::recv(fd, &byte, 1, 0) == 0;
 }
 
 std::vector<int> Statuses(const std::string& replies) {

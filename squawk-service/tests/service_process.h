@@ -37,6 +37,12 @@ class ServiceProcess {
 std::string RawHttp(int port, const std::string& bytes, bool half_close = true,
                     std::size_t max_bytes = 1 << 20);
 
+// A connection to 127.0.0.1:port made from the local address `from` (such as "127.0.0.2"),
+// left open; its descriptor, or -1.
+int OpenConnection(int port, const char* from);
+// Whether the server has closed connection `fd` (waits up to 5 s for it to say so).
+bool ClosedByServer(int fd);
+
 // The status of each HTTP answer in `replies`, in order ("HTTP/1.1 431 ..." -> 431).
 std::vector<int> Statuses(const std::string& replies);
 

@@ -460,7 +460,8 @@ void FeedReader::Write(std::string_view piece) {
       }
       throw FeedError(state.error);
     }
-    if (!piece.empty() && state.parser.done()) {
+    // The parser stops short of the piece only once the document is complete.
+    if (!piece.empty()) {
       state.error = "data after the document at byte " + std::to_string(state.bytes);
       throw FeedError(state.error);
     }
