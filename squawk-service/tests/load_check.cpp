@@ -41,6 +41,9 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
   std::atomic<int> started{0};
   std::thread midway;
   std::once_flag midway_once;
+  // The clients go on past their number of requests until the midway action has ended, so that
+  // there is load all through it.
+  std::atomic<bool> midway_done{!options.midway};
 
   const auto client = [&](int me) {
     std::vector<std::unique_ptr<httplib::Client>> connections;
@@ -68,7 +71,7 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
       }
       known[index].code = -1;
     };
-    while (started.fetch_add(1) < options.requests) {
+    while (started.fetch_add(1) < options.requests || !midway_done) {
       const std::size_t index = random() % mine.size();
       const bool override_code =
           known[index].code >= 0 &&
@@ -115,8 +118,12 @@ void RunLoad(ServiceInstances& instances, const std::string& database, const Loa
         break;
       }
       if (progress.answered.fetch_add(1) + 1 == options.requests / 2 && options.midway) {
-        std::call_once(midway_once,
-                       [&] { midway = std::thread([&] { options.midway(progress); }); });
+        std::call_once(midway_once, [&] {
+          midway = std::thread([&] {
+            options.midway(progress);
+            midway_done = true;
+          });
+        });
       }
     }
     const Clock::time_point end = Clock::now();

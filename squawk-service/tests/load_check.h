@@ -30,11 +30,11 @@ struct LoadProgress {
 
 struct LoadOptions {
   int clients = 8;
-  int requests = 20000;  // answered assignments, in all
+  int requests = 20000;  // answered assignments, in all (at least, with a midway action)
   int callsigns = 3000;
   int override_one_in = 5;  // of the requests for a callsign that holds a code
   // Called once on its own thread when half the requests have been answered; the clients go on
-  // meanwhile.
+  // meanwhile, past `requests` if it takes longer.
   std::function<void(const LoadProgress&)> midway;
 };
 
