@@ -80,22 +80,25 @@ TEST(SquawkServiceProgram, HostileRequestsGetTheirAnswerAndMemoryStaysBounded) {
   // HEAD and the refused requests used no start id: the pipelined ones got 1 and 2.
   EXPECT_EQ(Get(port, "/qex/sqk_startup.php?version=1"), "3:1");
 
-  // Floods: header lines without end, and a line without a newline, each 48 MB.
+  // Floods: header lines without end, and a line without a newline, each 48 MB. They add
+  // nothing to the memory the process has needed so far.
+  const long peak_before_kb = PeakKb(service.pid());
   std::string lines;
   while (lines.size() < (48u << 20)) lines += "X-Flood: aaaaaaaa\r\n";
   RawHttp(port, "GET / HTTP/1.1\r\n" + host + lines, false, 4096);
   RawHttp(port, "GET /" + std::string(48u << 20, 'a'), false, 4096);
   EXPECT_EQ(Get(port, "/qex/sqk_startup.php?version=1"), "4:1");
   const long peak_kb = PeakKb(service.pid());
-  EXPECT_GT(peak_kb, 0);
-  EXPECT_LT(peak_kb, 64 * 1024);
+  EXPECT_GT(peak_before_kb, 0);
+  EXPECT_LT(peak_kb - peak_before_kb, 8 * 1024);
+  EXPECT_LT(peak_kb, 128 * 1024);  // also with the sanitizers' own memory
 }
 
 // Idle and slow connections cost no thread: with hundreds open, a request is answered at once;
 // one address holds no more connections than its cap.
 TEST(SquawkServiceProgram, IdleConnectionsNeitherBlockOthersNorPassTheirCap) {
-  ServiceProcess service(TestDir("idle"), {"--port", "0", "--db", ":memory:",
-                                           "--max-connections-per-address", "250"});
+  ServiceProcess service(
+      TestDir("idle"), {"--port", "0", "--db", ":memory:", "--max-connections-per-address", "250"});
   ASSERT_TRUE(service.running()) << service.Errors();
   std::vector<int> idle;
   for (int i = 0; i < 250; ++i) idle.push_back(OpenConnection(service.port(), "127.0.0.2"));
@@ -199,7 +202,8 @@ TEST(SquawkServiceProgram, SighupReadsTheRulesAgainKeepingHolds) {
 // started again on the same database: every code answered is still held by its callsign.
 TEST(SquawkServiceProgram, EveryAnsweredCodeSurvivesAKillInTheMiddleOfALoad) {
   const std::string dir = TestDir("durable");
-  const std::vector<std::string> args = {"--port", "0", "--db", "holds.db", "--access-log", "none"};
+  const std::vector<std::string> args = {"--port",       "0",    "--db",   "holds.db",
+                                         "--access-log", "none", "--rate", "0"};
   auto service = std::make_unique<ServiceProcess>(dir, args);
   ASSERT_TRUE(service->running()) << service->Errors();
   std::mutex mutex;
@@ -240,8 +244,10 @@ TEST(SquawkServiceProgram, EveryAnsweredCodeSurvivesAKillInTheMiddleOfALoad) {
   std::set<std::string> codes;
   for (const auto& [callsign, code] : answered) {
     if (uncertain.count(callsign) != 0) continue;
-    EXPECT_EQ(Get(service->port(), "/qex/sqk_assign.php?depicao=EGLL&acftcs=" + callsign), code)
-        << callsign;
+    int status = 0;
+    EXPECT_EQ(Get(service->port(), "/qex/sqk_assign.php?depicao=EGLL&acftcs=" + callsign, &status),
+              code)
+        << callsign << " " << status;
     EXPECT_TRUE(codes.insert(code).second) << code << " held twice";
   }
   EXPECT_GT(codes.size(), 50u);
