@@ -15,8 +15,8 @@
 #include "host/world.h"
 #include "platform/posix/curl_http.h"
 #include "plugin/QEXPlugin.h"
-#include "tests/support/fake_env.h"
 #include "squawk-service/service.h"
+#include "tests/support/fake_env.h"
 
 namespace kestrava {
 namespace {

@@ -111,7 +111,8 @@ class Storage {
 
 // "postgresql://..." or "postgres://..." opens PostgreSQL; anything else is a SQLite file name
 // (":memory:" a database of the process's own). Creates the schema on first use. Throws
-// StorageUnavailable with the reason when the database cannot be opened.
-std::unique_ptr<Storage> OpenStorage(const std::string& where);
+// StorageUnavailable with the reason when the database cannot be opened. `connections` bounds
+// the connections a PostgreSQL storage opens (a SQLite one ignores it).
+std::unique_ptr<Storage> OpenStorage(const std::string& where, int connections = 4);
 
 }  // namespace squawk_service

@@ -1,5 +1,5 @@
-// The reference squawk service: its range configuration, code allocation and reply encoding, and
-// the service over HTTP together with the plug-in.
+// The squawk service: its range shorthand and reply encoding, and the service over HTTP together
+// with the plug-in.
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -10,21 +10,20 @@
 #include <vector>
 
 #include "platform/posix/curl_http.h"
-#include "squawk/service_replies.h"
-#include "tests/support/squawk_support.h"
-#include "tests/support/world_recorder.h"
-#include "squawk-service/code_allocator.h"
 #include "squawk-service/code_ranges.h"
 #include "squawk-service/service.h"
 #include "squawk-service/squawk_encoding.h"
+#include "squawk/service_replies.h"
+#include "tests/support/squawk_support.h"
+#include "tests/support/world_recorder.h"
 
 namespace kestrava {
 namespace {
 
-using squawk_service::CodeAllocator;
 using squawk_service::CodeNumber;
 using squawk_service::CodeRange;
 using squawk_service::Fault;
+using squawk_service::ReadRules;
 using squawk_service::ServiceOptions;
 using squawk_service::SquawkService;
 
@@ -51,42 +50,6 @@ TEST(SquawkServiceConfig, RangeFileLinesAndErrors) {
     EXPECT_EQ(bad.error, row.error) << row.text;
     EXPECT_TRUE(bad.ranges.empty());
   }
-}
-
-TEST(SquawkServiceAllocator, CodesAreHeldPerCallsign) {
-  const auto start = CodeAllocator::Clock::now();
-  CodeAllocator codes({{"EGLL", CodeNumber("0176"), CodeNumber("0202")},
-                       {"*", CodeNumber("5001"), CodeNumber("5002")}},
-                      std::chrono::seconds(60));
-  // The recycle code 0200 lies in the range and is never handed out.
-  EXPECT_EQ(codes.Assign("EGLL", "BAW1", false, start), "0176");
-  EXPECT_EQ(codes.Assign("EGLL", "BAW2", false, start), "0177");
-  EXPECT_EQ(codes.Assign("EGLL", "BAW1", false, start), "0176");  // asked again: the same
-  EXPECT_EQ(codes.Assign("EGLL", "BAW3", false, start), "0201");
-  EXPECT_EQ(codes.Assign("EGLL", "BAW1", true, start), "0202");         // override: a fresh one
-  EXPECT_EQ(codes.Assign("EGLL", "BAW4", false, start), "0176");        // released by the override
-  EXPECT_EQ(codes.Assign("EGLL", "BAW5", false, start), std::nullopt);  // exhausted
-  // Airports without a range of their own share "*".
-  EXPECT_EQ(codes.Assign("LFPG", "AFR1", false, start), "5001");
-  EXPECT_EQ(codes.Assign("EDDF", "DLH1", false, start), "5002");
-  EXPECT_EQ(codes.Held(), 6u);
-  // Holds end when a callsign has not asked for the hold time.
-  EXPECT_EQ(codes.Assign("EGLL", "BAW5", false, start + std::chrono::seconds(60)), "0177");
-  EXPECT_EQ(codes.Held(), 1u);
-}
-
-TEST(SquawkServiceAllocator, OverrideNeverGivesTheSameCodeBack) {
-  CodeAllocator codes({{"EGLL", CodeNumber("2301"), CodeNumber("2302")}}, std::chrono::hours(1));
-  std::optional<std::string> code = codes.Assign("EGLL", "BAW1", false);
-  for (int i = 0; i < 5; ++i) {
-    const std::optional<std::string> fresh = codes.Assign("EGLL", "BAW1", true);
-    ASSERT_TRUE(fresh);
-    EXPECT_NE(fresh, code);
-    code = fresh;
-  }
-  CodeAllocator single({{"EGLL", CodeNumber("2301"), CodeNumber("2301")}}, std::chrono::hours(1));
-  EXPECT_EQ(single.Assign("EGLL", "BAW1", false), "2301");
-  EXPECT_EQ(single.Assign("EGLL", "BAW1", true), std::nullopt);
 }
 
 TEST(SquawkServiceEncoding, EveryCodeRoundTripsThroughTheClientsDecoding) {
@@ -135,7 +98,7 @@ TEST(SquawkServiceHttp, StartupAndAssignReplies) {
   ServiceOptions options;
   options.latest_version = "1.1";
   options.first_start_id = 41;
-  options.ranges = {{"EGLL", CodeNumber("4001"), CodeNumber("4077")}};
+  options.rules = *ReadRules("EGLL 4001-4077").rules;
   std::vector<std::string> targets;
   options.on_request = [&](const std::string& target) { targets.push_back(target); };
   SquawkService service(options);
@@ -233,7 +196,7 @@ TEST(SquawkServiceHttp, PluginWorkersGetTheirCodeFromTheService) {
     }
   };
   ServiceOptions options;
-  options.ranges = {{"EGLL", CodeNumber("2301"), CodeNumber("2377")}};
+  options.rules = *ReadRules("EGLL 2301-2377").rules;
   SquawkService service(options);
   ASSERT_TRUE(service.Start());
   StartId.store(0);

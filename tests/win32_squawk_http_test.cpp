@@ -72,9 +72,11 @@ class ReferenceService {
                              std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
     port_file_ = stem + ".port";
     log_file_ = stem + ".log";
-    std::string command = ProgramDirectory() + "\\squawk-service --port 0 --lifetime 30" +
-                          " --port-file " + UnixPath(port_file_) + " --request-log " +
-                          UnixPath(log_file_) + " " + options;
+    std::string command =
+        ProgramDirectory() +
+        "\\squawk-service --port 0 --db :memory: --rate 0 --access-log none --lifetime 30" +
+        " --port-file " + UnixPath(port_file_) + " --request-log " + UnixPath(log_file_) + " " +
+        options;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

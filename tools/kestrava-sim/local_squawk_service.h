@@ -15,8 +15,10 @@ class LocalSquawkService {
  public:
   virtual ~LocalSquawkService() = default;
 
-  // Starts a service; nothing, with the reason in `error`, when it cannot.
-  static std::unique_ptr<LocalSquawkService> Start(std::string& error);
+  // Starts a service, by the rules in `rules_file` when one is named; nothing, with the reason
+  // in `error`, when it cannot (also when the rules file is bad).
+  static std::unique_ptr<LocalSquawkService> Start(const std::string& rules_file,
+                                                   std::string& error);
 
   // "http://127.0.0.1:PORT/qex/".
   virtual std::string BaseUrl() const = 0;

@@ -84,7 +84,8 @@ class SpawnedService final : public LocalSquawkService {
 
 }  // namespace
 
-std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error) {
+std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(const std::string& rules_file,
+                                                              std::string& error) {
   const std::string program = ProgramDirectory() + "\\squawk-service";
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
@@ -97,7 +98,17 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error
     return nullptr;
   }
   std::string command =
-      "\"" + program + "\" --port 0 --exit-with-watcher --port-file \"" + *host_port_file + "\"";
+      "\"" + program +
+      "\" --port 0 --db :memory: --rate 0 --access-log none --exit-with-watcher --port-file \"" +
+      *host_port_file + "\"";
+  if (!rules_file.empty()) {
+    const std::optional<std::string> host_rules = HostPath(rules_file);
+    if (!host_rules) {
+      error = "the squawk rules " + rules_file + " have no host path";
+      return nullptr;
+    }
+    command += " --rules \"" + *host_rules + "\"";
+  }
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

@@ -1,6 +1,7 @@
 #include "tools/kestrava-sim/scenario.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "platform/system_time.h"
 
@@ -97,6 +98,15 @@ class ScenarioCheck final : public ScenarioVisitor {
         Fail("controller", "expected an object, got " + DescribeJsonType(value));
       }
       scenario_.controller = ParseController(value, scenario_.file);
+    } else if (key == "squawk_rules") {
+      if (!value.is_string() || value.get<std::string>().empty()) {
+        Fail("squawk_rules", "expected the path of a rules file, got " + DescribeJsonType(value));
+      }
+      const std::filesystem::path rules = value.get<std::string>();
+      scenario_.squawk_rules =
+          rules.is_absolute()
+              ? rules.string()
+              : (std::filesystem::path(scenario_.file).parent_path() / rules).string();
     } else if (key == "settings") {
       if (!value.is_object())
         Fail("settings", "expected an object, got " + DescribeJsonType(value));

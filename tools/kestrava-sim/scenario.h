@@ -41,6 +41,9 @@ struct Scenario {
   std::int64_t start_unix_millis = 0;
   standin::Controller controller;
   std::vector<std::pair<std::string, std::string>> settings;  // in the file's order
+  // The rules file of the local squawk service (beside the scenario when relative); empty: the
+  // service's default rules.
+  std::string squawk_rules;
   std::size_t step_count = 0;
   std::int64_t end_millis = 0;  // the last step's time
 };

@@ -26,8 +26,8 @@ constexpr std::size_t kBufferBytes = 1024 * 1024;
 constexpr std::size_t kFirstStackBytes = 256;
 constexpr char kTimeKey[] = "t";
 constexpr char kStepsKey[] = "steps";
-constexpr const char* kTopLevelKeys[] = {"start", "description", "controller", "settings",
-                                         kStepsKey};
+constexpr const char* kTopLevelKeys[] = {"start",    "description",  "controller",
+                                         "settings", "squawk_rules", kStepsKey};
 
 // The file read in chunks of a fixed size, whatever its layout: memory does not depend on how the
 // file is split into lines. After the last byte comes a '\0', as after every chunk.
@@ -546,7 +546,9 @@ class Handler {
         bool known = false;
         for (const char* name : kTopLevelKeys) known = known || key == name;
         if (!known) {
-          return FailAt("unknown field (known: start, description, controller, settings, steps)");
+          return FailAt(
+              "unknown field (known: start, description, controller, settings, squawk_rules, "
+              "steps)");
         }
         target_ = key == kStepsKey ? Target::kSteps : Target::kTopField;
         return true;

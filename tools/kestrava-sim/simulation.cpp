@@ -33,6 +33,7 @@ Simulation::Simulation(const Scenario& scenario, const Extensions& extensions,
       summary_(extensions.summary_columns),
       start_unix_millis_(scenario.start_unix_millis),
       settings_(scenario.settings),
+      squawk_rules_(scenario.squawk_rules),
       controller_(scenario.controller),
       world_(std::make_unique<standin::World>()) {
   env_.SetListener(this);

@@ -80,6 +80,8 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   const std::vector<std::pair<std::string, std::string>>& scenario_settings() const {
     return settings_;
   }
+  // The local squawk service's rules file, or empty.
+  const std::string& squawk_rules() const { return squawk_rules_; }
   std::ostream& diagnostics() { return diagnostics_; }
 
   // Files the plug-in appended lines to (as it named them), with the folder they went to and the
@@ -134,6 +136,7 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   std::map<std::string, WrittenFile> written_files_;  // guarded by files_mutex_
   std::int64_t start_unix_millis_;
   std::vector<std::pair<std::string, std::string>> settings_;
+  std::string squawk_rules_;
   standin::Controller controller_;
   bool loaded_ = false;
   std::string unwritten_settings_;         // the first settings file that could not be written

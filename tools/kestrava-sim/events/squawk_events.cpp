@@ -1,5 +1,6 @@
-// Squawk codes in the simulator: the reference squawk service the plug-in asks (started on
-// 127.0.0.1 unless the scenario's settings name a "SERVERLOCATION"), and the "squawk_set"
+// Squawk codes in the simulator: the squawk service the plug-in asks (started on 127.0.0.1, by
+// the scenario's "squawk_rules" file when it names one, unless the scenario's settings name a
+// "SERVERLOCATION"), and the "squawk_set"
 // {callsign, code} event for every code the plug-in sets.
 #include <memory>
 #include <string>
@@ -44,7 +45,7 @@ void RegisterSquawkEvents(Extensions& extensions) {
     std::unique_ptr<LocalSquawkService> service;
     if (!NamesTheService(sim)) {
       std::string error;
-      service = LocalSquawkService::Start(error);
+      service = LocalSquawkService::Start(sim.squawk_rules(), error);
       if (!service) sim.diagnostics() << "kestrava-sim: warning: " << error << "\n";
       // Preset before the scenario's settings, which come at load.
       sim.world().settings().Preset(kServiceSetting, service ? service->BaseUrl() : kNoService);

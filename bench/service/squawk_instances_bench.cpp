@@ -1,0 +1,112 @@
+// The squawk service on PostgreSQL: assignments a second of three instances against one instance
+// on the same database, with 8 clients (nothing serialises outside the database: three instances
+// hold three times the connections, whose commits the server flushes together, so three are
+// faster even on two cores); and one instance on PostgreSQL against the same instance on SQLite,
+// both committing to disk (the time a request and the 99th percentile of its latency). The
+// services are the squawk-service program, started on a PostgreSQL server of the benchmark's own;
+// every request is an override, so each one is a new assignment. The bounds are in
+// scripts/bench_targets.py.
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "squawk-service/tests/postgres_cluster.h"
+#include "squawk-service/tests/service_instances.h"
+
+namespace squawk_service {
+namespace {
+
+using test_support::PostgresCluster;
+using test_support::ServiceInstances;
+
+// A server that flushes its commits to disk, as SQLite does.
+PostgresCluster& DurableCluster() {
+  static PostgresCluster cluster(PostgresCluster::Options{.durable = true});
+  return cluster;
+}
+
+ServiceInstances& PostgresInstances() {
+  static ServiceInstances instances(DurableCluster().CreateDatabase(), 3, 4);
+  return instances;
+}
+
+// The same program on a SQLite file in a folder of its own, removed at the end.
+class SqliteService {
+ public:
+  SqliteService() : folder_(MakeFolder()), instance_((folder_ / "squawk.db").string(), 1, 4) {}
+  ~SqliteService() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  ServiceInstances& instance() { return instance_; }
+
+ private:
+  static std::filesystem::path MakeFolder() {
+    char pattern[] = "/tmp/squawk-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+    return pattern;
+  }
+  std::filesystem::path folder_;
+  ServiceInstances instance_;
+};
+
+ServiceInstances& SqliteInstance() {
+  static SqliteService service;
+  return service.instance();
+}
+
+// One benchmark thread: overrides for a callsign of its own, on a kept connection to instance
+// (thread index modulo `spread`). Counter p99_seconds: the 99th percentile of the latencies each
+// client saw, averaged over the clients.
+void AskForNewCodes(benchmark::State& state, ServiceInstances& instances, int spread) {
+  httplib::Client client("127.0.0.1", instances.port(state.thread_index() % spread));
+  client.set_keep_alive(true);
+  client.set_tcp_nodelay(true);
+  const std::string path =
+      "/qex/sqk_assign.php?depicao=EGLL&arricao=KJFK&ctrlcs=EGLL_TWR&macid=bench" +
+      std::to_string(state.thread_index()) + "&ovr=1&acftcs=BENCH" +
+      std::to_string(state.thread_index());
+  std::vector<double> latencies;
+  std::int64_t failed = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const httplib::Result reply = client.Get(path.c_str());
+    latencies.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!reply || reply->status != 200) ++failed;
+  }
+  state.SetItemsProcessed(state.iterations());
+  if (failed != 0) state.SkipWithError("the service failed requests");
+  std::sort(latencies.begin(), latencies.end());
+  state.counters["p99_seconds"] =
+      benchmark::Counter(latencies.empty() ? 0 : latencies[latencies.size() * 99 / 100],
+                         benchmark::Counter::kAvgThreads);
+}
+
+void BM_PostgresThreeInstancesEightClients(benchmark::State& state) {
+  AskForNewCodes(state, PostgresInstances(), 3);
+}
+BENCHMARK(BM_PostgresThreeInstancesEightClients)->Threads(8)->UseRealTime();
+
+// Baseline: one of the same instances, on the same database, for all 8 clients.
+void BM_PostgresOneInstanceEightClients(benchmark::State& state) {
+  AskForNewCodes(state, PostgresInstances(), 1);
+}
+BENCHMARK(BM_PostgresOneInstanceEightClients)->Threads(8)->UseRealTime();
+
+// Baseline of one instance on PostgreSQL: the same program on a SQLite file.
+void BM_SqliteOneInstanceEightClients(benchmark::State& state) {
+  AskForNewCodes(state, SqliteInstance(), 1);
+}
+BENCHMARK(BM_SqliteOneInstanceEightClients)->Threads(8)->UseRealTime();
+
+}  // namespace
+}  // namespace squawk_service
