@@ -78,9 +78,10 @@ struct HttpServer::Impl {
   int watchers = 0;                        // I/O thread only
   int port = -1;
   std::optional<net::thread_pool> workers;
-  net::io_context io{1};
-  tcp::acceptor acceptor{io};
-  net::steady_timer accept_retry{io};
+  // Made and ended by Start and Stop; ending the context closes every connection left.
+  std::unique_ptr<net::io_context> io = std::make_unique<net::io_context>(1);
+  std::optional<tcp::acceptor> acceptor{std::in_place, *io};
+  std::optional<net::steady_timer> accept_retry{std::in_place, *io};
   std::thread io_thread;
 };
 
@@ -281,12 +282,12 @@ class HttpServer::Impl::Session : public std::enable_shared_from_this<Session> {
 };
 
 void HttpServer::Impl::Accept() {
-  acceptor.async_accept(net::make_strand(io), [this](beast::error_code ec, tcp::socket socket) {
-    if (!acceptor.is_open()) return;
+  acceptor->async_accept(net::make_strand(*io), [this](beast::error_code ec, tcp::socket socket) {
+    if (!acceptor->is_open()) return;
     if (ec) {
       // Out of descriptors or the like: try again shortly rather than spin.
-      accept_retry.expires_after(std::chrono::milliseconds(50));
-      accept_retry.async_wait([this](beast::error_code) { Accept(); });
+      accept_retry->expires_after(std::chrono::milliseconds(50));
+      accept_retry->async_wait([this](beast::error_code) { Accept(); });
       return;
     }
     beast::error_code peer_error;
@@ -318,39 +319,47 @@ bool HttpServer::Start(std::string& error) {
     return false;
   }
   const tcp::endpoint endpoint(address, static_cast<unsigned short>(impl.options.port));
-  impl.acceptor.open(endpoint.protocol(), ec);
-  // SO_REUSEADDR only lets a new server take the port over from closed connections still
-  // waiting out their time; it never lets two servers listen on one port.
-  if (!ec) impl.acceptor.set_option(net::socket_base::reuse_address(true), ec);
-  if (!ec) impl.acceptor.bind(endpoint, ec);
-  if (!ec) impl.acceptor.listen(net::socket_base::max_listen_connections, ec);
-  if (ec) {
-    error = "cannot listen on " + where + ": " + ec.message();
-    impl.acceptor.close(ec);
+  if (!impl.io) {
+    error = "the server was stopped";
     return false;
   }
-  impl.port = impl.acceptor.local_endpoint().port();
+  impl.acceptor->open(endpoint.protocol(), ec);
+  // SO_REUSEADDR only lets a new server take the port over from closed connections still
+  // waiting out their time; it never lets two servers listen on one port.
+  if (!ec) impl.acceptor->set_option(net::socket_base::reuse_address(true), ec);
+  if (!ec) impl.acceptor->bind(endpoint, ec);
+  if (!ec) impl.acceptor->listen(net::socket_base::max_listen_connections, ec);
+  if (ec) {
+    error = "cannot listen on " + where + ": " + ec.message();
+    impl.acceptor->close(ec);
+    return false;
+  }
+  impl.port = impl.acceptor->local_endpoint().port();
   impl.workers.emplace(static_cast<std::size_t>(std::max(1, impl.options.workers)));
   impl.Accept();
-  impl.io_thread = std::thread([&impl] { impl.io.run(); });
+  impl.io_thread = std::thread([&impl] { impl.io->run(); });
   return true;
 }
 
 void HttpServer::Stop() {
   Impl& impl = *impl_;
   if (!impl.io_thread.joinable()) return;
-  net::post(impl.io, [&impl] {
+  net::post(*impl.io, [&impl] {
     beast::error_code ignored;
-    impl.acceptor.close(ignored);
-    impl.accept_retry.cancel();
+    impl.acceptor->close(ignored);
+    impl.accept_retry->cancel();
   });
   {
     std::unique_lock lock(impl.mutex);
     impl.idle.wait_for(lock, kStopGrace, [&impl] { return impl.busy == 0; });
   }
-  impl.io.stop();
+  impl.io->stop();
   impl.io_thread.join();
   impl.workers->join();
+  // Connections still open (idle, watching, answered late) are closed with the context.
+  impl.acceptor.reset();
+  impl.accept_retry.reset();
+  impl.io.reset();
 }
 
 int HttpServer::port() const { return impl_->port; }

@@ -45,7 +45,7 @@ squawk_service::SquawkService& Service(const std::string& db, const std::string&
 void BM_DurableAssignEightClients(benchmark::State& state) {
   static squawk_service::SquawkService& service =
       Service((BenchDir("durable") / "holds.db").string(),
-              "requests_per_second = 0\ngeneral = [\"0001-7777\"]\n");
+              "requests_per_second = 0\nmax_codes_per_macid = 4096\ngeneral = [\"0001-7777\"]\n");
   httplib::Client client("127.0.0.1", service.port());
   client.set_keep_alive(true);
   client.set_tcp_nodelay(true);

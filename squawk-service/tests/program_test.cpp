@@ -140,6 +140,16 @@ TEST(SquawkServiceProgram, BadParametersAre400) {
       << service.Output();
 }
 
+TEST(SquawkServiceProgram, StartIdsNeverWrap) {
+  ServiceProcess service(TestDir("ids"),
+                         {"--port", "0", "--db", ":memory:", "--first-start-id", "2147483647"});
+  ASSERT_TRUE(service.running()) << service.Errors();
+  EXPECT_EQ(Get(service.port(), "/qex/sqk_startup.php"), "2147483647:1");
+  int status = 0;
+  Get(service.port(), "/qex/sqk_startup.php", &status);
+  EXPECT_EQ(status, 503);
+}
+
 TEST(SquawkServiceProgram, ASecondInstanceOnATakenPortRefusesToStart) {
   const std::string dir = TestDir("taken");
   ServiceProcess first(dir + "/1", {"--port", "0", "--db", ":memory:"});
