@@ -1,4 +1,6 @@
 // The local reference squawk service, in process.
+#include <memory>
+
 #include "tools/kestrava-sim/local_squawk_service.h"
 #include "tools/squawk-service/service.h"
 
@@ -7,19 +9,40 @@ namespace {
 
 class InProcessService final : public LocalSquawkService {
  public:
-  InProcessService() : service_(squawk_service::ServiceOptions{}) {}
-  bool Start() { return service_.Start(); }
-  std::string BaseUrl() const override { return service_.BaseUrl(); }
+  // Listens on `port` (0: any free port); false when it cannot.
+  bool Serve(int port) {
+    squawk_service::ServiceOptions options;
+    options.port = port;
+    auto service = std::make_unique<squawk_service::SquawkService>(options);
+    if (!service->Start()) return false;
+    base_url_ = service->BaseUrl();
+    port_ = service->port();
+    service_ = std::move(service);
+    return true;
+  }
+  std::string BaseUrl() const override { return base_url_; }
+  bool SetServing(bool serving, std::string& error) override {
+    if (serving == (service_ != nullptr)) return true;
+    if (!serving) {
+      service_.reset();  // stops listening before it returns
+      return true;
+    }
+    if (Serve(port_)) return true;
+    error = "the reference squawk service cannot listen on " + base_url_ + " again";
+    return false;
+  }
 
  private:
-  squawk_service::SquawkService service_;
+  std::unique_ptr<squawk_service::SquawkService> service_;  // null while stopped
+  std::string base_url_;
+  int port_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(std::string& error) {
   auto service = std::make_unique<InProcessService>();
-  if (!service->Start()) {
+  if (!service->Serve(0)) {
     error = "the reference squawk service cannot listen on 127.0.0.1";
     return nullptr;
   }
