@@ -16,7 +16,7 @@
 #include "platform/posix/curl_http.h"
 #include "plugin/QEXPlugin.h"
 #include "tests/support/fake_env.h"
-#include "tools/squawk-service/service.h"
+#include "squawk-service/service.h"
 
 namespace kestrava {
 namespace {

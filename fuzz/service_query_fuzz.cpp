@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "tools/squawk-service/service.h"
+#include "squawk-service/service.h"
 
 namespace {
 

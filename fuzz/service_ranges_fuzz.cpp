@@ -1,7 +1,7 @@
 // The reference squawk service's range configuration of any bytes: it is read whole or refused
 // with a line number, and every range read holds codes 0000 to 7777, first before last.
 #include "fuzz/fuzz_input.h"
-#include "tools/squawk-service/code_ranges.h"
+#include "squawk-service/code_ranges.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const squawk_service::RangeConfig config =

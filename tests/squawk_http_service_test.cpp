@@ -13,10 +13,10 @@
 #include "squawk/service_replies.h"
 #include "tests/support/squawk_support.h"
 #include "tests/support/world_recorder.h"
-#include "tools/squawk-service/code_allocator.h"
-#include "tools/squawk-service/code_ranges.h"
-#include "tools/squawk-service/service.h"
-#include "tools/squawk-service/squawk_encoding.h"
+#include "squawk-service/code_allocator.h"
+#include "squawk-service/code_ranges.h"
+#include "squawk-service/service.h"
+#include "squawk-service/squawk_encoding.h"
 
 namespace kestrava {
 namespace {

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "tools/kestrava-sim/local_squawk_service.h"
-#include "tools/squawk-service/service.h"
+#include "squawk-service/service.h"
 
 namespace kestrava::sim {
 namespace {

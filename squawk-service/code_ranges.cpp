@@ -1,4 +1,4 @@
-#include "tools/squawk-service/code_ranges.h"
+#include "squawk-service/code_ranges.h"
 
 #include <cctype>
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/squawk-service/code_ranges.h"
+#include "squawk-service/code_ranges.h"
 
 namespace squawk_service {
 

@@ -28,7 +28,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/squawk-service/service.h"
+#include "squawk-service/service.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/squawk-service/code_allocator.h"
+#include "squawk-service/code_allocator.h"
 
 #include <algorithm>
 #include <array>

@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/squawk-service/code_ranges.h"
+#include "squawk-service/code_ranges.h"
 
 namespace squawk_service {
 

@@ -1,4 +1,4 @@
-#include "tools/squawk-service/service.h"
+#include "squawk-service/service.h"
 
 #include <httplib.h>
 #include <sys/socket.h>
@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "tools/squawk-service/code_allocator.h"
-#include "tools/squawk-service/squawk_encoding.h"
+#include "squawk-service/code_allocator.h"
+#include "squawk-service/squawk_encoding.h"
 
 namespace squawk_service {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/squawk-service/squawk_encoding.h"
+#include "squawk-service/squawk_encoding.h"
 
 #include <cstdio>
 
