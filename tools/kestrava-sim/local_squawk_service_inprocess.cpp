@@ -1,8 +1,8 @@
 // The local reference squawk service, in process.
 #include <memory>
 
-#include "tools/kestrava-sim/local_squawk_service.h"
 #include "squawk-service/service.h"
+#include "tools/kestrava-sim/local_squawk_service.h"
 
 namespace kestrava::sim {
 namespace {

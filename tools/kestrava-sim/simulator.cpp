@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/feed_import/feed_import.h"
 #include "tools/kestrava-sim/report/run_report.h"
 #include "tools/kestrava-sim/scenario.h"
 #include "tools/kestrava-sim/simulation.h"
@@ -18,7 +19,9 @@ namespace {
 constexpr char kUsage[] =
     "usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check] [--report]\n"
     "       kestrava-sim generate FILE [--aircraft N] [--hours H] [--seed S] [--airports A,B,...] "
-    "[--squawks] [--start TIME]";
+    "[--squawks] [--start TIME]\n"
+    "       kestrava-sim import-feed SNAPSHOT.json [SNAPSHOT.json ...] --out SCENARIO.json "
+    "[--airport ICAO ...]";
 constexpr char kDefaultOutput[] = "kestrava-out";
 
 struct Options {
@@ -115,6 +118,9 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
                  std::ostream& out, std::ostream& err, const ModuleLoading& loading) {
   if (!args.empty() && args.front() == "generate") {
     return RunGenerate({args.begin() + 1, args.end()}, out, err);
+  }
+  if (!args.empty() && args.front() == "import-feed") {
+    return RunImportFeed({args.begin() + 1, args.end()}, out, err);
   }
   Options options;
   if (const std::string problem = ParseArguments(args, options); !problem.empty()) {

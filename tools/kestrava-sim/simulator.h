@@ -2,6 +2,8 @@
 //
 //   kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check] [--report]
 //   kestrava-sim generate FILE [options]     (see traffic_generator.h)
+//   kestrava-sim import-feed SNAPSHOT.json ... --out SCENARIO.json [--airport ICAO ...]
+//                                            (see feed_import/feed_import.h)
 //
 // Writes DIR/events.jsonl (default DIR "kestrava-out", created when missing) and prints a summary
 // table on `out`. Relative file paths the plug-in uses (the statistics log's) are taken inside

@@ -218,6 +218,13 @@ class FeedReader::Handler {
     return frame == Frame::kPilots || frame == Frame::kControllers;
   }
 
+  // "[N]" of the last of `count` entries.
+  static void AppendIndex(std::string& path, std::size_t count) {
+    path += '[';
+    path += std::to_string(count - 1);
+    path += ']';
+  }
+
   std::string Path() const {
     std::string path;
     for (const Level& level : levels_) {
@@ -226,10 +233,9 @@ class FeedReader::Handler {
         case Frame::kGeneral: path = "general"; break;
         case Frame::kPilots: path = "pilots"; break;
         case Frame::kControllers: path = "controllers"; break;
-        case Frame::kPilot: path += "[" + std::to_string(snapshot_.pilots.size() - 1) + "]"; break;
-        case Frame::kController:
-          path += "[" + std::to_string(snapshot_.controllers.size() - 1) + "]";
-          break;
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "[" + text.
+        case Frame::kPilot: AppendIndex(path, snapshot_.pilots.size()); break;
+        case Frame::kController: AppendIndex(path, snapshot_.controllers.size()); break;
         case Frame::kFlightPlan: path += ".flight_plan"; break;
       }
     }
