@@ -19,24 +19,25 @@ std::string TextField(const FieldList& body, std::string_view key) {
              : std::string();
 }
 
-std::string RouteText(const FieldList& body) {
-  std::string route;
-  const auto add = [&](const std::string& part) {
-    if (part.empty()) return;
-    if (!route.empty()) route += ' ';
-    route += part;
-  };
-  add(TextField(body, "origin"));
-  add(TextField(body, "sid"));
-  const std::size_t points = body.Find("route");
-  if (points != FieldList::npos && body.value(points).compound.is_array()) {
-    for (const Json& point : body.value(points).compound) {
-      if (point.is_string()) add(point.get<std::string>());
+// The parts of the route a flight plan step gives (the others stay as they were): origin, SID,
+// points, STAR, destination.
+void TakeRouteParts(const FieldList& body, std::array<std::string, 5>& parts) {
+  const char* const keys[] = {"origin", "sid", "route", "star", "destination"};
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::size_t at = body.Find(keys[i]);
+    if (at == FieldList::npos) continue;
+    const FieldValue& value = body.value(at);
+    if (value.type == FieldValue::Type::kText) {
+      parts[i] = value.text;
+    } else if (value.compound.is_array()) {
+      parts[i].clear();
+      for (const Json& point : value.compound) {
+        if (!point.is_string()) continue;
+        if (!parts[i].empty()) parts[i] += ' ';
+        parts[i] += point.get<std::string>();
+      }
     }
   }
-  add(TextField(body, "star"));
-  add(TextField(body, "destination"));
-  return route;
 }
 
 // "DD/MM/YYYY HH:MM:SS" as Unix milliseconds; nothing when it is not such a text.
@@ -131,9 +132,7 @@ void ReportModel::Step(double t, const std::string& kind, const FieldList& body)
     if (aircraft == nullptr) return;
     const bool first = aircraft->plans.empty() && aircraft->type.empty();
     if (const std::string type = TextField(body, "type"); !type.empty()) aircraft->type = type;
-    if (const std::string route = RouteText(body); first || body.Find("route") != FieldList::npos) {
-      if (!route.empty()) aircraft->route = route;
-    }
+    TakeRouteParts(body, aircraft->route_parts);
     if (aircraft->plans.size() < kMostTimelineEntries) aircraft->plans.push_back(t);
     Add(*aircraft, t, first ? "flight plan filed" : "flight plan amended");
   } else if (kind == "position") {
@@ -190,7 +189,8 @@ void ReportModel::Tags(double t, const Json& event) {
     const auto item = items.find(std::to_string(kFirstTagItem + static_cast<int>(i)));
     if (item == items.end() || !item->is_object()) continue;
     sample.items[i].text = item->value("text", "");
-    if (const auto rgb = item->find("rgb"); rgb != item->end() && rgb->is_number_unsigned()) {
+    if (const auto rgb = item->find("rgb");
+        rgb != item->end() && rgb->is_number_integer() && rgb->get<std::int64_t>() >= 0) {
       sample.items[i].rgb = rgb->get<std::uint32_t>();
     }
   }
@@ -241,6 +241,11 @@ void ReportModel::LogLine(const std::vector<std::string>& fields) {
 void ReportModel::Finish() {
   MoveTo(end_seconds_);
   for (AircraftRecord& aircraft : shown_) {
+    for (const std::string& part : aircraft.route_parts) {
+      if (part.empty()) continue;
+      if (!aircraft.route.empty()) aircraft.route += ' ';
+      aircraft.route += part;
+    }
     std::stable_sort(aircraft.timeline.begin(), aircraft.timeline.end(),
                      [](const TimelineEntry& a, const TimelineEntry& b) { return a.t < b.t; });
   }

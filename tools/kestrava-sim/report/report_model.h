@@ -48,7 +48,9 @@ struct TagSample {
 struct AircraftRecord {
   std::string callsign;
   std::string type;
-  std::string route;  // origin, SID, points, STAR, destination
+  std::string route;  // origin, SID, points, STAR, destination (made by Finish)
+  // The parts of the route as the flight plans gave them, the latest of each.
+  std::array<std::string, 5> route_parts;
   std::vector<TimelineEntry> timeline;
   std::size_t timeline_left_out = 0;
   std::vector<TagSample> tags;
