@@ -22,9 +22,10 @@ th,td{border:1px solid #d5dde4;padding:4px 6px;text-align:left;vertical-align:to
 th{background:#eef2f5}
 ol.timeline{margin:0;padding-left:0;list-style:none}
 ol.timeline time,.tags time{font-family:monospace;color:#5b6a78;margin-right:6px}
-.tags{background:#c4ccd3;color:#27313a;padding:3px 6px;border-radius:3px;margin-bottom:3px;
- font-family:monospace;white-space:nowrap;text-shadow:0 0 1px #4a5560}
-.tags time{color:#4a5560;text-shadow:none}.tags span.item{display:inline-block;min-width:40px;margin-right:6px}
+.tags{background:#eef1f4;color:#27313a;padding:2px 4px;border-radius:3px;margin-bottom:3px;
+ font-family:monospace;white-space:nowrap}
+.tags time{color:#5b6a78}.tags span.item{display:inline-block;min-width:40px;margin-right:4px;
+ padding:0 3px;border-radius:2px}.tags span.on-dark{background:#1b222a}
 .squawk{font-family:monospace;font-weight:bold}
 .messages li{white-space:pre-wrap}
 figure{display:inline-block;margin:0 16px 16px 0;vertical-align:top}
@@ -52,6 +53,12 @@ std::string CssColour(std::uint32_t rgb) {
   std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb & 0xFFu, (rgb >> 8) & 0xFFu,
                 (rgb >> 16) & 0xFFu);
   return text;
+}
+
+// Whether a COLORREF is light (relative luminance above one half, roughly).
+bool IsLight(std::uint32_t rgb) {
+  const unsigned red = rgb & 0xFFu, green = (rgb >> 8) & 0xFFu, blue = (rgb >> 16) & 0xFFu;
+  return 299 * red + 587 * green + 114 * blue > 128 * 1000;
 }
 
 std::string Period(const ReportModel& model) {
@@ -103,7 +110,9 @@ void WriteTags(std::ostream& out, const ReportModel& model, const AircraftRecord
     out << "<div class=\"tags\">";
     WriteTime(out, model, sample.t);
     for (const TagSample::Item& item : sample.items) {
-      out << "<span class=\"item\"";
+      // A light colour is shown on a dark ground, a dark one on the page's light ground.
+      const bool dark_ground = item.rgb && IsLight(*item.rgb);
+      out << "<span class=\"item" << (dark_ground ? " on-dark" : "") << '"';
       if (item.rgb) out << " style=\"color:" << CssColour(*item.rgb) << '"';
       out << '>';
       WriteEscaped(out, item.text.empty() ? "\xC2\xB7" : item.text);  // a middle dot when empty
