@@ -20,6 +20,8 @@ namespace kestrava::sim {
 namespace {
 
 constexpr auto kStartLimit = std::chrono::seconds(10);
+// Longer than the service keeps an idle connection open (1 s).
+constexpr auto kKeptConnectionLimit = std::chrono::milliseconds(1500);
 
 // The host path of a Windows path, through Wine's own conversion; nothing outside Wine.
 std::optional<std::string> HostPath(const std::string& windows_path) {
@@ -140,6 +142,9 @@ class SpawnedService final : public LocalSquawkService {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     WSACleanup();
+    // Connections the program kept open for more requests end with it, or after their idle
+    // limit: the system's HTTP client must not find one of them still answering.
+    std::this_thread::sleep_for(kKeptConnectionLimit);
     return true;
   }
 
