@@ -3,6 +3,7 @@
 #include <fstream>
 #include <vector>
 
+#include "squawk-service/ascii_upper.h"
 #include "tools/json/json_number.h"
 
 namespace squawk_service {
@@ -15,14 +16,6 @@ bool IsIcao(std::string_view text) {
     if (!letter && !(c >= '0' && c <= '9')) return false;
   }
   return true;
-}
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 // The blank-separated words of a line.
@@ -77,8 +70,8 @@ AirportPositions ReadAirports(std::istream& in, std::string_view name) {
       }
       *n.value = *value;
     }
-    if (!airports.emplace(Upper(words[0]), position).second) {
-      fail("airport " + Upper(words[0]) + " is given twice");
+    if (!airports.emplace(AsciiUpper(words[0]), position).second) {
+      fail("airport " + AsciiUpper(words[0]) + " is given twice");
     }
   }
   if (in.bad()) throw AirportsFileError(std::string(name) + ": cannot be read");

@@ -3,20 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "squawk-service/ascii_upper.h"
 #include "squawk-service/feed_distance.h"
 
 namespace squawk_service {
-namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
-}  // namespace
 
 std::unordered_set<int> DefaultIgnoredFeedCodes() {
   return {00000, 00200, 01000, 01200, 02000, 02200, 07000, 07500, 07600, 07700};
@@ -62,7 +52,7 @@ void FeedTraffic::Apply(const kestrava::network_feed::Snapshot& snapshot, std::i
   }
   auto all = std::make_shared<CodeSet>();
   for (const auto& pilot : snapshot.pilots) {
-    view->last_seen[Upper(pilot.callsign)] = now;
+    view->last_seen[AsciiUpper(pilot.callsign)] = now;
     const auto code = kestrava::network_feed::TransponderCode(pilot.transponder);
     if (!code || options_.ignored_codes.contains(*code)) continue;
     view->squawkers.push_back({*code, pilot.latitude, pilot.longitude});
@@ -97,7 +87,7 @@ std::shared_ptr<const FeedTraffic::CodeSet> FeedTraffic::SquawkedFor(
     static const auto kNone = std::make_shared<const CodeSet>();
     return kNone;
   }
-  const std::string airport = Upper(departure);
+  const std::string airport = AsciiUpper(departure);
   const auto position = options_.airports.find(airport);
   if (position == options_.airports.end()) return view->all;
   const std::lock_guard lock(view->near_mutex);
@@ -124,7 +114,7 @@ std::vector<std::string> FeedTraffic::ToRelease(const std::vector<HeldCallsign>&
   std::vector<std::string> release;
   if (!view) return release;
   for (const HeldCallsign& hold : holds) {
-    const auto seen = view->last_seen.find(Upper(hold.callsign));
+    const auto seen = view->last_seen.find(AsciiUpper(hold.callsign));
     if (seen != view->last_seen.end() && seen->second == view->fetched) continue;  // online
     const std::int64_t absent_since = std::max(
         {hold.since, view->first,

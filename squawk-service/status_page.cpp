@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "squawk-service/ascii_upper.h"
+
 namespace squawk_service {
 namespace {
 
@@ -20,14 +22,6 @@ std::string Html(std::string_view text) {
     }
   }
   return html;
-}
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 std::string Octal(int code) {
@@ -123,7 +117,7 @@ void Holds(std::string& page, const char* id, const std::vector<StatusHold>& hol
           "\"><thead><tr><th>Callsign</th><th>Code</th><th>Airport</th><th>Controller</th>"
           "<th>Pool</th><th>Since (UTC)</th><th>Last asked (UTC)</th></tr></thead><tbody>\n";
   for (const StatusHold& hold : holds) {
-    const std::string callsign = Upper(hold.callsign);
+    const std::string callsign = AsciiUpper(hold.callsign);
     const bool hidden = !search.empty() && callsign.find(search) == std::string::npos;
     page += "<tr data-callsign=\"" + Html(callsign) + "\"" + (hidden ? " hidden" : "") + "><td>" +
             Html(hold.callsign) + "</td><td class=\"code\">" + Octal(hold.code) + "</td><td>" +
@@ -155,7 +149,7 @@ std::string RenderStatusPage(const StatusSnapshot& snapshot) {
   Pools(page, snapshot.pools);
   page += "<h2>Recent assignments</h2>\n";
   Holds(page, "recent", snapshot.recent, {});
-  const std::string search = Upper(snapshot.search);
+  const std::string search = AsciiUpper(snapshot.search);
   page +=
       "<h2>Holds</h2>\n<form method=\"get\" action=\"\"><label>Callsign "
       "<input type=\"search\" id=\"search\" name=\"callsign\" autocomplete=\"off\" value=\"" +

@@ -29,7 +29,7 @@ const char kDocument[] = R"({
 })";
 
 TEST(NetworkFeedReaderTest, ReadsEveryFieldKeptAndSkipsTheRest) {
-  const Snapshot snapshot = ReadFeed(kDocument);
+  const Snapshot snapshot = ReadFeed(std::string(kDocument) + "\r\n");
   EXPECT_EQ(snapshot.update_timestamp, "2026-12-07T19:51:30.1234567Z");
   EXPECT_EQ(snapshot.update_time, 1796673090);
   ASSERT_EQ(snapshot.pilots.size(), 2u);
@@ -101,8 +101,11 @@ TEST(NetworkFeedReaderTest, RefusesAWrongDocumentNamingWhereAndWhat) {
       {WithPilot(R"({"callsign": "B", "latitude": 1, "longitude": 2, "route)"),
        "the document ends early"},
       {WithPilot(R"({"callsign": "B", "latitude": 1, "longitude": 2, "route": "DC)"),
-       "inside pilots[1].route"},
-      {"{} x", "data after the document"},
+       "the document ends early (after 183 bytes, inside pilots[1])"},
+      {WithPilot(R"({"callsign": "B", "latitude": 1, "longitude": 2, "flight_plan": {"route": "D)"),
+       "inside pilots[1].flight_plan.route"},
+      {R"({"general": {"update_timestamp": "2026-01-01T00:00:00Z"}, "pilots": []} {})",
+       "data after the document at byte 72"},
       {R"({"pilots": []})", "no general"},
       {"{" + general + "}", "no pilots"},
       {R"({"general": {}, "pilots": []})", "general: no update_timestamp"},

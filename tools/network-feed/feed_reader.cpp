@@ -218,10 +218,11 @@ class FeedReader::Handler {
     return frame == Frame::kPilots || frame == Frame::kControllers;
   }
 
-  // "[N]" of the last of `count` entries.
-  static void AppendIndex(std::string& path, std::size_t count) {
+  // Appends "[index]" (piece by piece: GCC 12 warns wrongly of overlapping copies in a chain of
+  // concatenations here).
+  static void AppendIndex(std::string& path, std::size_t index) {
     path += '[';
-    path += std::to_string(count - 1);
+    path += std::to_string(index);
     path += ']';
   }
 
@@ -233,9 +234,8 @@ class FeedReader::Handler {
         case Frame::kGeneral: path = "general"; break;
         case Frame::kPilots: path = "pilots"; break;
         case Frame::kControllers: path = "controllers"; break;
-        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "[" + text.
-        case Frame::kPilot: AppendIndex(path, snapshot_.pilots.size()); break;
-        case Frame::kController: AppendIndex(path, snapshot_.controllers.size()); break;
+        case Frame::kPilot: AppendIndex(path, snapshot_.pilots.size() - 1); break;
+        case Frame::kController: AppendIndex(path, snapshot_.controllers.size() - 1); break;
         case Frame::kFlightPlan: path += ".flight_plan"; break;
       }
     }
@@ -254,7 +254,9 @@ class FeedReader::Handler {
   std::string ElementPath() const {
     const std::size_t index = levels_.back().frame == Frame::kPilots ? snapshot_.pilots.size()
                                                                      : snapshot_.controllers.size();
-    return Path() + "[" + std::to_string(index) + "]";
+    std::string path = Path();
+    AppendIndex(path, index);
+    return path;
   }
 
   // Whether the string or number being read is a field's value to keep.
@@ -287,12 +289,12 @@ class FeedReader::Handler {
 
   // A value that is an object or array starts; `array` tells which.
   bool BeginValue(bool array) {
+    if (levels_.size() + skip_ >= kMaxDepth) {
+      return Fail("nested deeper than " + std::to_string(kMaxDepth) + " levels");
+    }
     if (skip_ > 0) {
       ++skip_;
       return true;
-    }
-    if (levels_.size() >= kMaxDepth) {
-      return Fail("nested deeper than " + std::to_string(kMaxDepth) + " levels");
     }
     if (levels_.empty()) {
       if (array) return Fail("the document is not a JSON object");
@@ -466,7 +468,8 @@ void FeedReader::Write(std::string_view piece) {
       }
       throw FeedError(state.error);
     }
-    if (!piece.empty() && state.parser.done()) {
+    // The parser stops short of the piece only once the document is complete.
+    if (!piece.empty()) {
       state.error = "data after the document at byte " + std::to_string(state.bytes);
       throw FeedError(state.error);
     }

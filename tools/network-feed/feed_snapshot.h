@@ -23,6 +23,8 @@ struct FlightPlan {
   std::string deptime;   // "HHMM"
   std::string route;
   std::string remarks;
+
+  bool operator==(const FlightPlan&) const = default;
 };
 
 struct Pilot {
@@ -35,6 +37,8 @@ struct Pilot {
   std::string transponder;       // as the feed gives it: four octal digits ("2301") when valid
   std::int32_t heading = 0;      // degrees
   std::optional<FlightPlan> flight_plan;  // nothing when the feed gives null or no flight plan
+
+  bool operator==(const Pilot&) const = default;
 };
 
 struct Controller {
@@ -42,6 +46,8 @@ struct Controller {
   std::string name;
   std::int32_t facility = 0;
   std::string frequency;  // "118.500"
+
+  bool operator==(const Controller&) const = default;
 };
 
 struct Snapshot {
@@ -49,6 +55,8 @@ struct Snapshot {
   std::int64_t update_time = 0;  // the same instant, unix seconds (fraction dropped)
   std::vector<Pilot> pilots;
   std::vector<Controller> controllers;
+
+  bool operator==(const Snapshot&) const = default;
 };
 
 // The code of a transponder text of exactly four octal digits ("2301" -> 02301 = 1217), 0..4095;
