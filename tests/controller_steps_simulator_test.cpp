@@ -73,12 +73,12 @@ TEST_F(ControllerSteps, StepsReachThePlugInAndItsAnswersBecomeEvents) {
   };
   EXPECT_EQ(Events(), expected);
 
-  // The summary's "Alt" column holds the last cleared altitude set.
+  // The summary's "Alt" column holds the last cleared altitude set, "Squawk" the code (recycled).
   const std::string summary = out_.str();
   const std::size_t row = summary.find("\nCST1 ");
   ASSERT_NE(row, std::string::npos) << summary;
   const std::string line = summary.substr(row + 1, summary.find('\n', row + 1) - row - 1);
-  EXPECT_EQ(line.substr(line.size() - 4), "6000") << line;
+  EXPECT_EQ(line.substr(line.size() - 10), "6000  0200") << line;
 }
 
 TEST_F(ControllerSteps, BadFormsNameTheStepAndTheField) {

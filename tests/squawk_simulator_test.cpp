@@ -1,5 +1,5 @@
 // Squawk codes in the simulator: the reference service it starts on 127.0.0.1, the "squawk_set"
-// events and the controller's "squawk" step.
+// events, the controller's "squawk" step and the service's outage ("squawk_service").
 // (The module's records outlive an unload within one process on Linux, so the callsigns here
 // are used by no other test.)
 #include <gtest/gtest.h>
@@ -78,6 +78,46 @@ TEST_F(SquawkSimulator, SquawkStepNeedsCallsignAndCode) {
   EXPECT_NE(Run(R"("SQK": "0")", R"({"t": 0, "squawk": {"callsign": "SQS5", "code": "1234",
                                                           "extra": 1}})"),
             0);
+}
+
+TEST_F(SquawkSimulator, AnOutageOfTheLocalServiceAndItsEnd) {
+  ASSERT_EQ(Run(R"("SQK1": "EGLL:1", "ALT": "0")",
+                R"({"t": 5, "squawk_service": {"serving": false}},
+             {"t": 10, "flightplan": {"callsign": "SQS7", "origin": "EGLL", "destination": "LFPG"}},
+             {"t": 20, "flightplan": {"callsign": "SQS8", "origin": "EGLL", "destination": "LFPG"}},
+             {"t": 60, "squawk_service": {"serving": true}},
+             {"t": 60, "squawk_service": {"serving": true}},
+             {"t": 90, "flightplan": {"callsign": "SQS7", "destination": "LFPO"}})"),
+            0)
+      << err_.str();
+  // Refused while down, said once; the code and the message of its end once it serves again.
+  std::ifstream in(folder_ / "out" / "events.jsonl", std::ios::binary);
+  std::vector<std::string> events;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(R"("event":"loaded")") == std::string::npos &&
+        line.find(R"("event":"settings")") == std::string::npos) {
+      events.push_back(line.substr(0, line.find("http://")));
+    }
+  }
+  EXPECT_EQ(events,
+            (std::vector<std::string>{
+                R"({"t":5,"event":"squawk_service","serving":false})",
+                R"({"t":10,"event":"user_message","handler":"Kestrava","sender":"Squawk service",)"
+                R"("message":"No squawk codes: the squawk service at )",
+                R"({"t":60,"event":"squawk_service","serving":true})",
+                R"({"t":60,"event":"squawk_service","serving":true})",
+                R"({"t":90,"event":"user_message","handler":"Kestrava","sender":"Squawk service",)"
+                R"("message":"Squawk codes are coming again from the squawk service at )",
+                R"({"t":90,"event":"squawk_set","callsign":"SQS7","code":"4001"})",
+                R"({"t":90,"event":"unloaded"})"}));
+
+  // Only for the simulator's own service.
+  EXPECT_EQ(Run(R"("SERVERLOCATION": "http://127.0.0.1:9/")",
+                R"({"t": 5, "squawk_service": {"serving": false}})"),
+            kExitBadScenario);
+  EXPECT_NE(err_.str().find("no local squawk service"), std::string::npos) << err_.str();
+  EXPECT_EQ(Run("", R"({"t": 5, "squawk_service": {}})"), kExitBadScenario);
+  EXPECT_NE(err_.str().find("squawk_service.serving"), std::string::npos) << err_.str();
 }
 
 }  // namespace

@@ -57,13 +57,13 @@ TEST_F(TagsStep, WritesTheItemsBeforeAndAfterDepartureTimeAndTakeOff) {
   };
   EXPECT_EQ(TagEvents(), expected);
 
-  // The summary's tag columns (Code, EDT, AOBT, ATOT, ALDT) hold the last texts.
+  // The summary's tag columns (Intention, EDT, AOBT, ATOT, ALDT) hold the last texts.
   const std::string summary = out_.str();
-  EXPECT_NE(summary.find("Code  EDT    AOBT  ATOT   ALDT"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Intention  EDT    AOBT  ATOT   ALDT"), std::string::npos) << summary;
   const std::size_t row = summary.find("\nTGS1 ");
   ASSERT_NE(row, std::string::npos) << summary;
   const std::string line = summary.substr(row + 1, summary.find('\n', row + 1) - row - 1);
-  EXPECT_NE(line.find("LFPM  12:00  -     12:01  -"), std::string::npos) << line;
+  EXPECT_NE(line.find("LFPM       12:00  -     12:01  -"), std::string::npos) << line;
 }
 
 TEST_F(TagsStep, BadFormsNameTheStepAndTheField) {

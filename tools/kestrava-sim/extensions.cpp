@@ -23,6 +23,7 @@ Extensions BuiltInExtensions() {
   RegisterPopupEditEvents(extensions);
   RegisterSquawkStep(extensions);
   RegisterSquawkEvents(extensions);
+  RegisterSquawkServiceStep(extensions);
   RegisterDisplayOpenStep(extensions);
   RegisterSnapshotStep(extensions);
   RegisterClickStep(extensions);

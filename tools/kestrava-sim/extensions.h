@@ -47,8 +47,9 @@ void RegisterClearedAltitudeEvents(Extensions& extensions);  // events/cleared_a
 void RegisterPopupEditEvents(Extensions& extensions);        // events/popup_edit_events.cpp
 
 // Squawk codes: the controller's "squawk" step, the local reference service and "squawk_set".
-void RegisterSquawkStep(Extensions& extensions);    // steps/squawk_step.cpp
-void RegisterSquawkEvents(Extensions& extensions);  // events/squawk_events.cpp
+void RegisterSquawkStep(Extensions& extensions);         // steps/squawk_step.cpp
+void RegisterSquawkEvents(Extensions& extensions);       // events/squawk_events.cpp
+void RegisterSquawkServiceStep(Extensions& extensions);  // steps/squawk_service_step.cpp
 
 // Radar displays: opening, snapshots, clicks and drags on screen objects, closing, and what the
 // screen objects save.

@@ -22,6 +22,11 @@ class LocalSquawkService {
 
   // "http://127.0.0.1:PORT/qex/".
   virtual std::string BaseUrl() const = 0;
+
+  // Stops serving (connections to the address are refused once this returns), or serves again
+  // on the same address with fresh state. True when done (also when it already was so); false
+  // with the reason in `error` when the address cannot be served again.
+  virtual bool SetServing(bool serving, std::string& error) = 0;
 };
 
 }  // namespace kestrava::sim

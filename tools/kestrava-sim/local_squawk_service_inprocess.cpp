@@ -1,5 +1,6 @@
 // The local squawk service, in process.
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "squawk-service/service.h"
@@ -11,12 +12,36 @@ namespace {
 class InProcessService final : public LocalSquawkService {
  public:
   explicit InProcessService(squawk_service::ServiceOptions options)
-      : service_(std::move(options)) {}
-  bool Start() { return service_.Start(); }
-  std::string BaseUrl() const override { return service_.BaseUrl(); }
+      : options_(std::move(options)) {}
+
+  // Listens on `port` (0: any free port) with fresh state; false when it cannot.
+  bool Serve(int port) {
+    squawk_service::ServiceOptions options = options_;
+    options.port = port;
+    auto service = std::make_unique<squawk_service::SquawkService>(std::move(options));
+    if (!service->Start()) return false;
+    base_url_ = service->BaseUrl();
+    port_ = service->port();
+    service_ = std::move(service);
+    return true;
+  }
+  std::string BaseUrl() const override { return base_url_; }
+  bool SetServing(bool serving, std::string& error) override {
+    if (serving == (service_ != nullptr)) return true;
+    if (!serving) {
+      service_.reset();  // stops listening before it returns
+      return true;
+    }
+    if (Serve(port_)) return true;
+    error = "the squawk service cannot listen on " + base_url_ + " again";
+    return false;
+  }
 
  private:
-  squawk_service::SquawkService service_;
+  const squawk_service::ServiceOptions options_;
+  std::unique_ptr<squawk_service::SquawkService> service_;  // null while stopped
+  std::string base_url_;
+  int port_ = 0;
 };
 
 }  // namespace
@@ -40,7 +65,7 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(const std::string&
   }
   options.rules.requests_per_second = 0;
   auto service = std::make_unique<InProcessService>(std::move(options));
-  if (!service->Start()) {
+  if (!service->Serve(0)) {
     error = "the squawk service cannot listen on 127.0.0.1";
     return nullptr;
   }

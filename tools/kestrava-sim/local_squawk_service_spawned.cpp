@@ -13,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "tools/kestrava-sim/local_squawk_service.h"
 
@@ -20,6 +21,8 @@ namespace kestrava::sim {
 namespace {
 
 constexpr auto kStartLimit = std::chrono::seconds(10);
+// Longer than the service keeps an idle connection open (1 s).
+constexpr auto kKeptConnectionLimit = std::chrono::milliseconds(1500);
 
 // The host path of a Windows path, through Wine's own conversion; nothing outside Wine.
 std::optional<std::string> HostPath(const std::string& windows_path) {
@@ -66,26 +69,22 @@ SOCKET OpenWatch(int port) {
   return watch;
 }
 
-class SpawnedService final : public LocalSquawkService {
- public:
-  SpawnedService(int port, SOCKET watch) : port_(port), watch_(watch) {}
-  ~SpawnedService() override {
-    closesocket(watch_);  // the service ends
-    WSACleanup();
-  }
-  std::string BaseUrl() const override {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/qex/";
-  }
+// Whether a connection to the port is refused (nothing listens there).
+bool Refused(int port) {
+  const SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (probe == INVALID_SOCKET) return false;
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool refused = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
+  closesocket(probe);
+  return refused;
+}
 
- private:
-  int port_;
-  SOCKET watch_;
-};
-
-}  // namespace
-
-std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(const std::string& rules_file,
-                                                              std::string& error) {
+// Starts the program on `port` (0: any free port), by the rules in `rules_file` when one is
+// named, and opens its watch; the port served, and the watch, or 0 with the reason in `error`.
+int Spawn(int port, const std::string& rules_file, SOCKET& watch, std::string& error) {
   const std::string program = ProgramDirectory() + "\\squawk-service";
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
@@ -95,17 +94,16 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(const std::string&
   const std::optional<std::string> host_port_file = HostPath(port_file);
   if (!host_port_file || GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
     error = "the reference squawk service runs only beside Wine, from " + program;
-    return nullptr;
+    return 0;
   }
-  std::string command =
-      "\"" + program +
-      "\" --port 0 --db :memory: --rate 0 --access-log none --exit-with-watcher --port-file \"" +
-      *host_port_file + "\"";
+  std::string command = "\"" + program + "\" --port " + std::to_string(port) +
+                        " --db :memory: --rate 0 --access-log none --exit-with-watcher" +
+                        " --port-file \"" + *host_port_file + "\"";
   if (!rules_file.empty()) {
     const std::optional<std::string> host_rules = HostPath(rules_file);
     if (!host_rules) {
       error = "the squawk rules " + rules_file + " have no host path";
-      return nullptr;
+      return 0;
     }
     command += " --rules \"" + *host_rules + "\"";
   }
@@ -117,18 +115,71 @@ std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(const std::string&
   if (process.hProcess != nullptr) CloseHandle(process.hProcess);
   if (process.hThread != nullptr) CloseHandle(process.hThread);
 
-  int port = 0;
+  int served = 0;
   const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
-  while (!(std::ifstream(port_file) >> port) && std::chrono::steady_clock::now() < deadline) {
+  while (!(std::ifstream(port_file) >> served) && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   DeleteFileA(port_file.c_str());
-  const SOCKET watch = port > 0 ? OpenWatch(port) : INVALID_SOCKET;
+  watch = served > 0 ? OpenWatch(served) : INVALID_SOCKET;
   if (watch == INVALID_SOCKET) {
     error = "the reference squawk service did not start: " + program;
-    return nullptr;
+    return 0;
   }
-  return std::make_unique<SpawnedService>(port, watch);
+  return served;
+}
+
+class SpawnedService final : public LocalSquawkService {
+ public:
+  SpawnedService(int port, std::string rules_file, SOCKET watch)
+      : port_(port), rules_file_(std::move(rules_file)), watch_(watch) {}
+  ~SpawnedService() override { EndWatch(); }
+  std::string BaseUrl() const override {
+    return "http://127.0.0.1:" + std::to_string(port_) + "/qex/";
+  }
+  bool SetServing(bool serving, std::string& error) override {
+    if (serving == (watch_ != INVALID_SOCKET)) return true;
+    if (serving) {
+      if (Spawn(port_, rules_file_, watch_, error) != 0) return true;
+      error = "cannot serve " + BaseUrl() + " again: " + error;
+      return false;
+    }
+    EndWatch();
+    // The program ends on its own once its watch is closed; wait until it no longer listens.
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return true;
+    const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    while (!Refused(port_) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    WSACleanup();
+    // Connections the program kept open for more requests end with it, or after their idle
+    // limit: the system's HTTP client must not find one of them still answering.
+    std::this_thread::sleep_for(kKeptConnectionLimit);
+    return true;
+  }
+
+ private:
+  void EndWatch() {
+    if (watch_ == INVALID_SOCKET) return;
+    closesocket(watch_);  // the service ends
+    WSACleanup();
+    watch_ = INVALID_SOCKET;
+  }
+
+  int port_;
+  std::string rules_file_;
+  SOCKET watch_;  // INVALID_SOCKET while stopped
+};
+
+}  // namespace
+
+std::unique_ptr<LocalSquawkService> LocalSquawkService::Start(const std::string& rules_file,
+                                                              std::string& error) {
+  SOCKET watch = INVALID_SOCKET;
+  const int port = Spawn(0, rules_file, watch, error);
+  if (port == 0) return nullptr;
+  return std::make_unique<SpawnedService>(port, rules_file, watch);
 }
 
 }  // namespace kestrava::sim

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "tools/kestrava-sim/local_squawk_service.h"
+
 namespace kestrava::sim {
 namespace {
 
@@ -45,6 +47,10 @@ Simulation::~Simulation() {
   if (loaded_) world_->UnloadPlugIn([this] { LeaveModule(); });
   world_.reset();
   env_.SetListener(nullptr);
+}
+
+void Simulation::KeepSquawkService(std::unique_ptr<LocalSquawkService> service) {
+  squawk_service_ = std::move(service);
 }
 
 void Simulation::AddObserver(std::unique_ptr<standin::WorldObserver> observer) {

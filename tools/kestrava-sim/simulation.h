@@ -37,6 +37,8 @@
 
 namespace kestrava::sim {
 
+class LocalSquawkService;
+
 class Simulation final : public standin::WorldObserver, public SimEnv::Listener {
  public:
   // Creates `output_folder`/events.jsonl and runs the extensions' event sources. Check
@@ -83,6 +85,10 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   // The local squawk service's rules file, or empty.
   const std::string& squawk_rules() const { return squawk_rules_; }
   std::ostream& diagnostics() { return diagnostics_; }
+  // The local squawk service the plug-in is pointed at, kept as long as the simulation lives;
+  // null when the scenario names a service of its own or none could be started.
+  void KeepSquawkService(std::unique_ptr<LocalSquawkService> service);
+  LocalSquawkService* squawk_service() { return squawk_service_.get(); }
 
   // Files the plug-in appended lines to (as it named them), with the folder they went to and the
   // number of lines, for the report.
@@ -139,7 +145,8 @@ class Simulation final : public standin::WorldObserver, public SimEnv::Listener 
   std::string squawk_rules_;
   standin::Controller controller_;
   bool loaded_ = false;
-  std::string unwritten_settings_;         // the first settings file that could not be written
+  std::string unwritten_settings_;  // the first settings file that could not be written
+  std::unique_ptr<LocalSquawkService> squawk_service_;
   std::unique_ptr<standin::World> world_;  // last: unloads the module before the rest goes
 };
 

@@ -6,6 +6,8 @@
 #include <system_error>
 
 #include "tools/kestrava-sim/extensions.h"
+#include "tools/kestrava-sim/feed_import/feed_import.h"
+#include "tools/kestrava-sim/report/run_report.h"
 #include "tools/kestrava-sim/scenario.h"
 #include "tools/kestrava-sim/simulation.h"
 #include "tools/kestrava-sim/step_feed.h"
@@ -15,9 +17,11 @@ namespace kestrava::sim {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check]\n"
+    "usage: kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check] [--report]\n"
     "       kestrava-sim generate FILE [--aircraft N] [--hours H] [--seed S] [--airports A,B,...] "
-    "[--squawks] [--start TIME]";
+    "[--squawks] [--start TIME]\n"
+    "       kestrava-sim import-feed SNAPSHOT.json [SNAPSHOT.json ...] --out SCENARIO.json "
+    "[--airport ICAO ...]";
 constexpr char kDefaultOutput[] = "kestrava-out";
 
 struct Options {
@@ -26,6 +30,7 @@ struct Options {
   std::optional<std::string> module;
   bool help = false;
   bool check_only = false;
+  bool report = false;
 };
 
 // Returns an error message, or "" when the arguments are good.
@@ -37,6 +42,8 @@ std::string ParseArguments(const std::vector<std::string>& args, Options& option
       options.help = true;
     } else if (arg == "--check") {
       options.check_only = true;
+    } else if (arg == "--report") {
+      options.report = true;
     } else if (arg == "--out" || arg == "--module") {
       // An empty module path would load the program itself.
       if (i + 1 == args.size() || args[i + 1].empty()) {
@@ -88,12 +95,32 @@ void Report(const Scenario& scenario, Simulation& sim, std::ostream& out) {
   }
 }
 
+// Writes report.html beside the event log; false, saying why on `err`, when it cannot.
+bool WriteReport(const Scenario& scenario, Simulation& sim, const std::string& output,
+                 const std::string& exit_status, std::ostream& err) {
+  report::RunRecords records;
+  records.scenario = &scenario;
+  records.output_folder = output;
+  records.events = sim.events_path();
+  for (const auto& [path, file] : sim.written_files()) {
+    records.logs.emplace_back(path, file.resolved_path);
+  }
+  records.exit_status = exit_status;
+  std::string error;
+  if (report::WriteRunReport(records, error)) return true;
+  err << "kestrava-sim: cannot write the report: " << error << '\n';
+  return false;
+}
+
 }  // namespace
 
 int RunSimulator(const std::vector<std::string>& args, const std::filesystem::path& program,
                  std::ostream& out, std::ostream& err, const ModuleLoading& loading) {
   if (!args.empty() && args.front() == "generate") {
     return RunGenerate({args.begin() + 1, args.end()}, out, err);
+  }
+  if (!args.empty() && args.front() == "import-feed") {
+    return RunImportFeed({args.begin() + 1, args.end()}, out, err);
   }
   Options options;
   if (const std::string problem = ParseArguments(args, options); !problem.empty()) {
@@ -159,6 +186,12 @@ int RunSimulator(const std::vector<std::string>& args, const std::filesystem::pa
       err << "kestrava-sim: cannot write '" << sim.events_path() << "': " << events.error() << " ("
           << events.lines_written() << " of " << events.lines_given()
           << " events written; the run stopped there)\n";
+      if (options.report) {
+        WriteReport(scenario, sim, options.output, "1: the event log could not be written", err);
+      }
+      return kExitFailed;
+    }
+    if (options.report && !WriteReport(scenario, sim, options.output, "0: done", err)) {
       return kExitFailed;
     }
     out.flush();

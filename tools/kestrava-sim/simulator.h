@@ -1,12 +1,15 @@
 // kestrava-sim: plays a scenario against the plug-in module and reports what it did.
 //
-//   kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check]
+//   kestrava-sim SCENARIO.json [--out DIR] [--module PATH] [--check] [--report]
 //   kestrava-sim generate FILE [options]     (see traffic_generator.h)
+//   kestrava-sim import-feed SNAPSHOT.json ... --out SCENARIO.json [--airport ICAO ...]
+//                                            (see feed_import/feed_import.h)
 //
 // Writes DIR/events.jsonl (default DIR "kestrava-out", created when missing) and prints a summary
 // table on `out`. Relative file paths the plug-in uses (the statistics log's) are taken inside
 // DIR. The module defaults to the one built beside the program. With --check the scenario is only
-// read and checked.
+// read and checked. With --report DIR/report.html is written after the run (report/run_report.h);
+// a report that cannot be written makes the exit code 1.
 //
 // Exit codes: 0 done; 1 the output (the event log, a settings file, the summary) could not be
 // written or the run failed; 2 a bad command line or a bad scenario, also one whose step asks for

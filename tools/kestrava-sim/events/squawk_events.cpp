@@ -1,7 +1,7 @@
 // Squawk codes in the simulator: the squawk service the plug-in asks (started on 127.0.0.1, by
 // the scenario's "squawk_rules" file when it names one, unless the scenario's settings name a
-// "SERVERLOCATION"), and the "squawk_set"
-// {callsign, code} event for every code the plug-in sets.
+// "SERVERLOCATION"), and the "squawk_set" {callsign, code} event for every code the plug-in
+// sets, also shown in the summary's "Squawk" column.
 #include <memory>
 #include <string>
 
@@ -19,16 +19,15 @@ constexpr char kNoService[] = "http://127.0.0.1:9/qex/";
 
 class SquawkEvents final : public standin::WorldObserver {
  public:
-  SquawkEvents(Simulation& sim, std::unique_ptr<LocalSquawkService> service)
-      : sim_(sim), service_(std::move(service)) {}
+  explicit SquawkEvents(Simulation& sim) : sim_(sim) {}
 
   void SquawkSet(const std::string& callsign, const std::string& code) override {
     sim_.Event("squawk_set", Json{{"callsign", callsign}, {"code", code}});
+    sim_.summary().Set(callsign, "Squawk", code);
   }
 
  private:
   Simulation& sim_;
-  std::unique_ptr<LocalSquawkService> service_;  // serves as long as the simulation lives
 };
 
 bool NamesTheService(const Simulation& sim) {
@@ -41,16 +40,18 @@ bool NamesTheService(const Simulation& sim) {
 }  // namespace
 
 void RegisterSquawkEvents(Extensions& extensions) {
+  extensions.summary_columns.push_back("Squawk");
   extensions.event_sources.push_back([](Simulation& sim) {
-    std::unique_ptr<LocalSquawkService> service;
     if (!NamesTheService(sim)) {
       std::string error;
-      service = LocalSquawkService::Start(sim.squawk_rules(), error);
+      std::unique_ptr<LocalSquawkService> service =
+          LocalSquawkService::Start(sim.squawk_rules(), error);
       if (!service) sim.diagnostics() << "kestrava-sim: warning: " << error << "\n";
       // Preset before the scenario's settings, which come at load.
       sim.world().settings().Preset(kServiceSetting, service ? service->BaseUrl() : kNoService);
+      sim.KeepSquawkService(std::move(service));
     }
-    sim.AddObserver(std::make_unique<SquawkEvents>(sim, std::move(service)));
+    sim.AddObserver(std::make_unique<SquawkEvents>(sim));
   });
 }
 

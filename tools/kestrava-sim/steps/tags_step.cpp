@@ -3,7 +3,8 @@
 //   {"t", "event": "tags", "callsign", "items": {"85": {"text"}, "86": {"text", "rgb"}, ...}}
 // "text" is what the plug-in wrote ("" when nothing); "rgb" is there only when the plug-in set
 // colour code 1. An aircraft the host does not know has no tag: its event has empty "items".
-// The summary shows the last texts in the columns Code, EDT, AOBT, ATOT and ALDT.
+// The summary shows the last texts in the columns Intention (the intention code), EDT, AOBT, ATOT
+// and ALDT; they stay in the row of an aircraft that has left.
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +21,7 @@ struct TagItemColumn {
   const char* column;
 };
 constexpr TagItemColumn kTagItems[] = {
-    {85, "Code"}, {86, "EDT"}, {87, "AOBT"}, {88, "ATOT"}, {89, "ALDT"}};
+    {85, "Intention"}, {86, "EDT"}, {87, "AOBT"}, {88, "ATOT"}, {89, "ALDT"}};
 
 void AskForTags(Simulation& sim, const std::string& callsign) {
   Json items = Json::object();
