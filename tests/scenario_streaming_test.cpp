@@ -121,7 +121,8 @@ TEST(GeneratedTraffic, KeepsItsPromisesAgainstItsOptions) {
           ((etd_minute - kStartMinute - static_cast<int>(t / 60)) % 1440 + 1440) % 1440;
       EXPECT_GE(after, 10) << plan;
       EXPECT_LE(after, 25) << plan;
-      EXPECT_EQ(plan["arr_rwy"], FindAirport(plan["destination"])->arrival_runway) << plan;
+      EXPECT_EQ(plan["arr_rwy"], std::string(FindAirport(plan["destination"])->arrival_runway))
+          << plan;
       arrival_runway[plan["callsign"]] = plan["arr_rwy"];
     } else if (step.contains("position")) {
       const Json& position = step["position"];
