@@ -231,7 +231,12 @@ class FlatStepReader {
     if (Peek() == 'e' || Peek() == 'E') {
       ++at_;
       if (Peek() == '+' || Peek() == '-') ++at_;
-      if (!Digits()) return false;
+      while (Peek() == '0') ++at_;
+      const std::size_t exponent = at_;
+      if (!Digits() && text_[at_ - 1] != '0') return false;
+      // The parser refuses an exponent beyond 2^31 - 1: such a number is left to it, so that
+      // both paths refuse it.
+      if (at_ - exponent > 9) return false;
     }
     const std::optional<struct Scalar> number = NumberScalar(text_.substr(begin, at_ - begin));
     if (!number) return false;  // too large: the parser names it
