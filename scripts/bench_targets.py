@@ -7,8 +7,15 @@ time is compared where both sides are computation on one thread (so that other l
 machine does not move the ratio), wall time where waiting or other threads belong to the cost.
 Other targets (heap allocations) compare the figure itself.
 
-Prints a table: what is measured, the figure (the median when the benchmarks were repeated), the
-baseline, the figure over the baseline as a ratio, the target and ok or MISSED. Exits 1 when a
+The benchmarks are repeated with their repetitions interleaved (figure and baseline in turn, A, B,
+A, B, ...; scripts/bench): a time figure and its baseline are each the minimum of their
+repetitions, the least disturbed by other load, and the ratio is the one of the minimums. Beside
+it the spread: the lowest and highest ratio of the repetitions taken pair by pair (the n-th
+repetition of the figure over the n-th of the baseline). Counters (heap allocations) count the
+highest of the repetitions.
+
+Prints a table: what is measured, the figure, the baseline, the figure over the baseline as a
+ratio, its spread, the target and ok or MISSED. Exits 1 when a
 target is missed, a benchmark reported an error (its targets show "failed", a miss), or a
 benchmark a target names did not run (with --partial, when a filter left benchmarks out, such a
 target is listed as not run and not counted).
@@ -33,20 +40,35 @@ def seconds(run, clock):
     return run[clock] * scale
 
 
-# Figures and baselines: each takes the runs by name and gives a number (KeyError: the benchmark
-# did not run).
+# Figures and baselines: each names the benchmarks it needs and gives a number from their runs
+# (KeyError: the benchmark did not run).
+class Figure:
+    def __init__(self, names, value):
+        self.names, self.value = names, value
+
+    def repetitions(self, runs):
+        """The figure of each repetition: the n-th repetition of every benchmark it names together
+        (one repeated fewer times counts with its last)."""
+        for name in self.names:
+            if name not in runs:
+                raise KeyError(name)
+        count = max(len(runs[name]) for name in self.names)
+        return [self.value({name: runs[name][min(i, len(runs[name]) - 1)] for name in self.names})
+                for i in range(count)]
+
+
 def time_of(name, clock):
     """The time an iteration takes (with several threads and wall time: the run's wall time over
     all threads' iterations, the inverse of its rate)."""
-    return lambda runs: seconds(runs[name], clock)
+    return Figure([name], lambda runs: seconds(runs[name], clock))
 
 
 def counter(name, key):
-    return lambda runs: runs[name][key]
+    return Figure([name], lambda runs: runs[name][key])
 
 
 def excess(name, baseline, key):
-    return lambda runs: runs[name][key] - runs[baseline][key]
+    return Figure([name, baseline], lambda runs: runs[name][key] - runs[baseline][key])
 
 
 # Bounds on the speed ratios were set from the ratios measured on a loaded two-core machine
@@ -123,41 +145,39 @@ def main(paths, partial):
     for path in paths:
         with open(path, encoding="utf-8") as results:
             benchmarks += json.load(results)["benchmarks"]
-    # With repetitions, each benchmark's median counts.
-    runs = {}
+    runs = {}  # benchmark name -> its repetitions
     errors = {}  # benchmark name -> its error: its figures are misses, never numbers
     failed = False
     for run in benchmarks:
+        name = re.sub(r"/repeats:\d+", "", run.get("run_name", run["name"]))
         if run.get("error_occurred"):
-            name = re.sub(r"/repeats:\d+", "", run.get("run_name", run["name"]))
             errors[name] = run.get("error_message", "")
             print(f"FAILED  {run['name']}: {errors[name]}")
             failed = True
-            continue
-        # A benchmark with a repetition count of its own carries it in its name.
-        if run.get("run_type") == "aggregate":
-            if run.get("aggregate_name") == "median":
-                runs[re.sub(r"/repeats:\d+", "", run["run_name"])] = run
-        else:
-            runs.setdefault(re.sub(r"/repeats:\d+", "", run["name"]), run)
+        elif run.get("run_type") != "aggregate":
+            runs.setdefault(name, []).append(run)
 
-    rows = [("what", "figure", "baseline", "ratio", "target", "")]
+    rows = [("what", "figure", "baseline", "ratio", "spread", "target", "")]
     for what, figure, baseline, sense, target, unit in TARGETS:
         bound = f"{sense} {target:.3g}x" if baseline else f"{sense} {shown(target, unit)}"
         try:
-            value = figure(runs)
-            base = baseline(runs) if baseline else None
+            values = figure.repetitions(runs)
+            bases = baseline.repetitions(runs) if baseline else None
         except KeyError as missing:
             if missing.args and missing.args[0] in errors:
                 failed = True
-                rows.append((what, "failed", "", "", bound, "MISSED"))
+                rows.append((what, "failed", "", "", "", bound, "MISSED"))
                 continue
             failed |= not partial
-            rows.append((what, "not run", "", "", bound, "" if partial else "MISSED"))
+            rows.append((what, "not run", "", "", "", bound, "" if partial else "MISSED"))
             continue
-        measured = value
+        value = min(values) if unit == "s" else max(values)
+        base = None if bases is None else min(bases)
+        measured, spread = value, ""
         if base is not None:
             measured = value / base if base > 0 else float("inf")
+            pairs = [v / b if b > 0 else float("inf") for v, b in zip(values, bases)]
+            spread = f"{min(pairs):.3g}-{max(pairs):.3g} ({len(pairs)})"
         if sense == AT_LEAST:
             met = measured >= target
         elif sense == AT_MOST:
@@ -166,11 +186,11 @@ def main(paths, partial):
             met = measured == target
         failed |= not met
         rows.append((what, shown(value, unit), "" if base is None else shown(base, unit),
-                     "" if base is None else f"{measured:.3g}x", bound,
+                     "" if base is None else f"{measured:.3g}x", spread, bound,
                      "ok" if met else "MISSED"))
-    widths = [max(len(row[i]) for row in rows) for i in range(5)]
+    widths = [max(len(row[i]) for row in rows) for i in range(6)]
     for row in rows:
-        print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)) + "  " + row[5])
+        print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)) + "  " + row[6])
     return 1 if failed else 0
 
 

@@ -1,11 +1,12 @@
-// The scenario reader on its own: escapes read the same on the quick path for flat steps and on
-// the JSON reader's, the depth limit at its boundary, the bytes held whatever the line layout,
-// and fields given twice.
+// The scenario reader on its own: escapes and numbers read the same on the quick path for flat
+// steps and on the JSON parser's, the depth limit at its boundary, the bytes held whatever the
+// line layout, where an error lies in a file of many chunks, and fields given twice.
 #include "tools/kestrava-sim/scenario_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -91,6 +92,57 @@ TEST(ScenarioReader, EveryEscapeReadsTheSameOnTheQuickPathAndTheJsonReaders) {
   }
 }
 
+// Keeps every step's time and longitude.
+class NumberRecorder final : public ScenarioVisitor {
+ public:
+  void TopLevelField(const std::string&, const Json&) override {}
+  bool Step(RawStep& raw) override {
+    times.push_back(raw.t.Number());
+    lons.push_back(raw.body.value(raw.body.Find("lon")).Number());
+    return true;
+  }
+  std::vector<double> times, lons;
+};
+
+TEST(ScenarioReader, EveryValidNumberReadsAsItsValueOnBothPaths) {
+  const std::pair<const char*, double> numbers[] = {
+      {"0e104", 0.0},
+      {"-0e-400", -0.0},
+      {"0e400", 0.0},
+      {"0E+400", 0.0},
+      {"0.000e44", 0.0},
+      {"-0.0e104", -0.0},
+      {"1e-400", 0.0},
+      {"5e-324", 5e-324},
+      {"12.5e1", 125.0},
+      {"1.7976931348623157e308", 1.7976931348623157e308},
+      {"-7", -7.0},
+      {"0e0000000000000104", 0.0},
+      {"18446744073709551616", 18446744073709551616.0},
+  };
+  for (const auto& [written, meant] : numbers) {
+    SCOPED_TRACE(written);
+    const std::string n = written;
+    // The first step is flat (the quick path's); the second has an escaped text, which only the
+    // JSON parser reads.
+    const std::string step =
+        R"({"t": )" + n + R"(, "position": {"lon": )" + n + R"(, "callsign": )";
+    const fs::path path = WriteFile(
+        "numbers.json", R"({"start": "x", "steps": [)" + step + R"("A"}}, )" + step + R"("A"}}]})");
+    NumberRecorder read;
+    bool has_steps = false;
+    ReadScenarioFile(path.string(), read, has_steps);
+    fs::remove(path);
+    ASSERT_EQ(read.times.size(), 2u);
+    for (const std::vector<double>* got : {&read.times, &read.lons}) {
+      for (const double value : *got) {
+        EXPECT_EQ(value, meant);
+        EXPECT_EQ(std::signbit(value), std::signbit(meant));
+      }
+    }
+  }
+}
+
 TEST(ScenarioReader, NestingIsAllowedToItsLimitAndNoDeeper) {
   for (const int depth : {kMaxDepth, kMaxDepth + 1}) {
     SCOPED_TRACE(depth);
@@ -129,6 +181,29 @@ TEST(ScenarioReader, AOneLineFileHoldsNoMoreThanTheSameWithLineBreaks) {
   EXPECT_EQ(Read("one-line.json", one_line, &held_one_line).steps.size(), steps);
   EXPECT_LE(held_one_line, held_lines * 11 / 10);
   EXPECT_LT(held_one_line, lines.size() / 2);
+}
+
+// A file of several chunks: the error's line and column are counted from the file's start.
+TEST(ScenarioReader, AnErrorPastTheFirstChunkIsPlacedInTheFile) {
+  std::string text = "{\"start\": \"x\", \"steps\": [\n";
+  for (int i = 0; i < 20000; ++i) {
+    text += R"({"t": 1, "position": {"callsign": "AB1", "lat": 1.5, "lon": 2, "gs": 0}},)"
+            "\n";
+  }
+  ASSERT_GT(text.size(), 1u << 20);
+  for (const auto& [tail, message] :
+       {std::pair{"{\"t\": 2, \"unload\": {} ]}",
+                  "invalid JSON: syntax error (line 20002, column 23)"},
+        std::pair{"{\"t\": 2, \"unload\": {\"a\": \"b\\x\"}}]}",
+                  "invalid JSON: syntax error (line 20002, column 29)"}}) {
+    SCOPED_TRACE(tail);
+    try {
+      Read("late-error.json", text + tail);
+      ADD_FAILURE() << "read";
+    } catch (const ScenarioError& error) {
+      EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+  }
 }
 
 TEST(FieldList, AFieldIsSupersededByALaterOneOfTheSameName) {

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "tools/kestrava-sim/airports.h"
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/scenario.h"
 #include "tools/kestrava-sim/step_feed.h"
@@ -84,6 +85,65 @@ TEST(GeneratedTraffic, BadOptionsAreNamed) {
     EXPECT_EQ(RunGenerate(args, out, err), 2);
     EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
   }
+}
+
+// What the generator promises against its options: each flight plan's departure time 10 to 25
+// minutes after the time of day of its step, counted from the start; the arrival runway the
+// destination's, the one its landing roll follows; and with --squawks, SQK1..SQKn naming every
+// airport once.
+TEST(GeneratedTraffic, KeepsItsPromisesAgainstItsOptions) {
+  TrafficOptions options;
+  options.aircraft = 30;
+  options.hours = 2;
+  options.start = "2024-06-05T13:47:00Z";  // not at midnight nor on the hour
+  options.airports = {"EGLL", "EHAM", "EIDW"};
+  options.squawks = true;
+  const Json scenario = Json::parse(Traffic(options));
+
+  Json expected_settings = {{"SAVELOG", "1"}, {"SAVELOGFILE", "stats.csv"}};
+  for (std::size_t i = 0; i < options.airports.size(); ++i) {
+    expected_settings["SQK" + std::to_string(i + 1)] = options.airports[i] + ":1";
+  }
+  EXPECT_EQ(scenario["settings"], expected_settings);
+
+  constexpr int kStartMinute = 13 * 60 + 47;
+  std::map<std::string, std::string> arrival_runway;  // of each callsign's flight plan
+  std::map<std::string, Json> last_position;
+  std::size_t plans = 0, landings = 0;
+  for (const Json& step : scenario["steps"]) {
+    const auto t = step["t"].get<std::int64_t>();
+    if (step.contains("flightplan")) {
+      const Json& plan = step["flightplan"];
+      ++plans;
+      const std::string etd = plan["etd"];
+      const int etd_minute = std::stoi(etd.substr(0, 2)) * 60 + std::stoi(etd.substr(2));
+      const int after =
+          ((etd_minute - kStartMinute - static_cast<int>(t / 60)) % 1440 + 1440) % 1440;
+      EXPECT_GE(after, 10) << plan;
+      EXPECT_LE(after, 25) << plan;
+      EXPECT_EQ(plan["arr_rwy"], std::string(FindAirport(plan["destination"])->arrival_runway))
+          << plan;
+      arrival_runway[plan["callsign"]] = plan["arr_rwy"];
+    } else if (step.contains("position")) {
+      const Json& position = step["position"];
+      const std::string callsign = position["callsign"];
+      const Json& previous = last_position[callsign];
+      // The landing roll slows from 120 to 80 knots along the arrival runway.
+      if (position["gs"] == 80 && !previous.is_null() && previous["gs"] == 120) {
+        const double lat = position["lat"], lon = position["lon"];
+        const double north = lat - previous["lat"].get<double>();
+        const double east =
+            (lon - previous["lon"].get<double>()) * std::cos(lat * std::numbers::pi / 180);
+        const double heading =
+            std::fmod(std::atan2(east, north) * 180 / std::numbers::pi + 360, 360);
+        EXPECT_NEAR(heading, RunwayHeading(arrival_runway[callsign]), 3) << position;
+        ++landings;
+      }
+      last_position[callsign] = position;
+    }
+  }
+  EXPECT_GT(plans, 30u);
+  EXPECT_GT(landings, 10u);
 }
 
 // Every aircraft's positions, in order, and where its legs end and begin.

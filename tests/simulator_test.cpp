@@ -177,6 +177,8 @@ TEST_F(Simulator, BadScenariosNameTheFileTheStepAndTheField) {
       {"bad start", R"({"start": "2024-02-30T10:00:00Z", "steps": []})",
        "start: \"2024-02-30T10:00:00Z\" is not a UTC time"},
       {"no steps", R"({"start": "2024-06-05T14:00:00Z"})", "steps: missing"},
+      {"steps given twice", R"({"start": "2024-06-05T14:00:00Z", "steps": [], "steps": []})",
+       "steps: given twice"},
       {"unknown top-level field", R"({"start": "2024-06-05T14:00:00Z", "step": []})",
        "step: unknown field"},
       {"setting not a text", R"({"start": "2024-06-05T14:00:00Z", "settings": {"SAVELOG": 1},

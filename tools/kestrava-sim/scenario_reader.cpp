@@ -1,83 +1,34 @@
+// The JSON parser is Boost.JSON's incremental basic_parser: a well-kept parser that takes the file
+// chunk by chunk in bounded memory and hands texts and numbers over as they are written. (The
+// reader used before, RapidJSON 1.1.0, had two undefined behaviours on valid input and refused
+// valid numbers such as 0e400.) Every number, on the quick path as on the parser's, is converted
+// from its text by one function (NumberScalar), so that both paths read it alike.
 #include "tools/kestrava-sim/scenario_reader.h"
 
-#include <rapidjson/error/en.h>
-#include <rapidjson/reader.h>
-
+#include <boost/json/basic_parser_impl.hpp>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <tuple>
 #include <vector>
 
-#include "tools/kestrava-sim/json_parse_stack.h"
+#include "tools/json/json_number.h"
 #include "tools/kestrava-sim/step_table.h"
 
 namespace kestrava::sim {
 namespace {
 
 constexpr std::size_t kBufferBytes = 1024 * 1024;
-constexpr std::size_t kFirstStackBytes = 256;
 constexpr char kTimeKey[] = "t";
 constexpr char kStepsKey[] = "steps";
 constexpr const char* kTopLevelKeys[] = {"start",    "description",  "controller",
                                          "settings", "squawk_rules", kStepsKey};
-
-// The file read in chunks of a fixed size, whatever its layout: memory does not depend on how the
-// file is split into lines. After the last byte comes a '\0', as after every chunk.
-class FileStream {
- public:
-  using Ch = char;
-
-  FileStream(std::FILE* file, std::size_t chunk_bytes) : file_(file), buffer_(chunk_bytes + 1) {
-    Refill();
-  }
-  Ch Peek() const { return *current_; }
-  Ch Take() {
-    const Ch c = *current_;
-    if (current_ != end_ && ++current_ == end_) Refill();
-    return c;
-  }
-  std::size_t Tell() const { return consumed_ + static_cast<std::size_t>(current_ - start()); }
-  // The rest of the chunk, for a quicker look; Skip(n) moves on by n bytes of it, fewer than all.
-  std::string_view Ahead() const { return {current_, static_cast<std::size_t>(end_ - current_)}; }
-  void Skip(std::size_t bytes) { current_ += bytes; }
-  // Whether the '\0' the JSON reader sees is a byte of the file rather than its end.
-  bool AtNulByte() const { return current_ != end_ && *current_ == '\0'; }
-  // The bytes held, whatever the file.
-  std::size_t buffer_bytes() const { return buffer_.size(); }
-  // Only for in-place reading, which the reader is not asked for.
-  Ch* PutBegin() { return nullptr; }
-  void Put(Ch) {}
-  std::size_t PutEnd(Ch*) { return 0; }
-  void Flush() {}
-
- private:
-  char* start() { return buffer_.data(); }
-  const char* start() const { return buffer_.data(); }
-  void Refill() {
-    consumed_ += filled_;
-    filled_ = ended_ ? 0 : std::fread(start(), 1, buffer_.size() - 1, file_);
-    ended_ = filled_ < buffer_.size() - 1;
-    buffer_[filled_] = '\0';
-    current_ = start();
-    end_ = start() + filled_;
-  }
-
-  std::FILE* file_;
-  std::vector<char> buffer_;
-  std::size_t filled_ = 0;  // bytes of the chunk
-  bool ended_ = false;      // the file has no more
-  char* current_ = buffer_.data();
-  char* end_ = buffer_.data();  // the chunk's end
-  std::size_t consumed_ = 0;    // bytes of the file before the chunk
-};
 
 // A scalar as the JSON reader met it.
 struct Scalar {
@@ -113,6 +64,28 @@ struct Scalar {
     return value.Describe();
   }
 };
+
+// A JSON number from its text (valid JSON), the same on every path: a whole number that 64 bits
+// hold as such (negative ones as kInteger, others as kUnsigned), any other as the nearest double.
+// Nothing when it is too large for a double.
+std::optional<Scalar> NumberScalar(std::string_view text) {
+  Scalar scalar;
+  const char* end = text.data() + text.size();
+  if (text.find_first_of(".eE") == std::string_view::npos) {
+    const auto whole = text.front() == '-'
+                           ? std::from_chars(text.data(), end, scalar.integer)
+                           : std::from_chars(text.data(), end, scalar.unsigned_integer);
+    if (whole.ec == std::errc() && whole.ptr == end) {
+      scalar.type = text.front() == '-' ? FieldValue::Type::kInteger : FieldValue::Type::kUnsigned;
+      return scalar;
+    }
+  }
+  const std::optional<double> value = json::JsonNumberValue(text);
+  if (!value) return std::nullopt;
+  scalar.type = FieldValue::Type::kFraction;
+  scalar.fraction = *value;
+  return scalar;
+}
 
 // Builds a JSON value from the reader's events.
 class JsonBuilder {
@@ -242,53 +215,39 @@ class FlatStepReader {
     return false;
   }
 
-  // JSON's number grammar; whole numbers of up to 18 digits as such, others as correctly rounded
-  // doubles (as the JSON reader's full precision gives them).
+  // JSON's number grammar; its value as NumberScalar reads it.
   bool Number(FieldValue& value) {
     const std::size_t begin = at_;
-    const bool minus = Peek() == '-';
-    if (minus) ++at_;
-    const std::size_t digits_begin = at_;
+    if (Peek() == '-') ++at_;
     if (Peek() == '0') {
       ++at_;
-    } else {
-      while (IsDigit(Peek())) ++at_;
+    } else if (!Digits()) {
+      return false;
     }
-    const std::size_t digits = at_ - digits_begin;
-    if (digits == 0) return false;
-    bool whole = true;
     if (Peek() == '.') {
-      whole = false;
       ++at_;
-      if (!IsDigit(Peek())) return false;
-      while (IsDigit(Peek())) ++at_;
+      if (!Digits()) return false;
     }
     if (Peek() == 'e' || Peek() == 'E') {
-      whole = false;
       ++at_;
       if (Peek() == '+' || Peek() == '-') ++at_;
-      if (!IsDigit(Peek())) return false;
-      while (IsDigit(Peek())) ++at_;
+      while (Peek() == '0') ++at_;
+      const std::size_t exponent = at_;
+      if (!Digits() && text_[at_ - 1] != '0') return false;
+      // The parser refuses an exponent beyond 2^31 - 1: such a number is left to it, so that
+      // both paths refuse it.
+      if (at_ - exponent > 9) return false;
     }
-    if (whole) {
-      if (digits > 18) return false;
-      std::int64_t number = 0;
-      for (std::size_t i = digits_begin; i < at_; ++i) number = number * 10 + (text_[i] - '0');
-      if (minus) {
-        value.type = FieldValue::Type::kInteger;
-        value.integer = -number;
-      } else {
-        value.type = FieldValue::Type::kUnsigned;
-        value.unsigned_integer = static_cast<std::uint64_t>(number);
-      }
-      return true;
-    }
-    double number = 0;
-    const auto [end, error] = std::from_chars(text_.data() + begin, text_.data() + at_, number);
-    if (error != std::errc() || end != text_.data() + at_ || !std::isfinite(number)) return false;
-    value.type = FieldValue::Type::kFraction;
-    value.fraction = number;
+    const std::optional<struct Scalar> number = NumberScalar(text_.substr(begin, at_ - begin));
+    if (!number) return false;  // too large: the parser names it
+    number->StoreIn(value);
     return true;
+  }
+  // Skips digits; false when there is none.
+  bool Digits() {
+    const std::size_t begin = at_;
+    while (IsDigit(Peek())) ++at_;
+    return at_ > begin;
   }
 
   // A text of printable ASCII without escapes.
@@ -324,37 +283,72 @@ class FlatStepReader {
   std::size_t at_ = 0;
 };
 
+// The parser's handler (the interface boost::json::basic_parser calls): follows the scenario's
+// structure and hands the top level's fields and each step to the visitor. A failure is kept as
+// the ScenarioError to throw, and stops the parser.
 class Handler {
  public:
-  Handler(const std::string& file, ScenarioVisitor& visitor, FileStream& stream)
-      : file_(file), visitor_(visitor), stream_(stream) {}
+  static constexpr std::size_t max_array_size = static_cast<std::size_t>(-1);
+  static constexpr std::size_t max_object_size = static_cast<std::size_t>(-1);
+  static constexpr std::size_t max_string_size = static_cast<std::size_t>(-1);
+  static constexpr std::size_t max_key_size = static_cast<std::size_t>(-1);
 
-  // --- The JSON reader's events ------------------------------------------------------------------
-  bool Null() { return OnScalar(Scalar{}); }
-  bool Bool(bool b) { return OnScalar(Scalar{FieldValue::Type::kFlag, b, 0, 0, 0, {}}); }
-  bool Int(int i) { return Int64(i); }
-  bool Uint(unsigned u) { return Uint64(u); }
-  bool Int64(std::int64_t i) {
-    return OnScalar(Scalar{FieldValue::Type::kInteger, false, i, 0, 0, {}});
+  using ErrorCode = boost::json::error_code;
+  using View = boost::json::string_view;
+
+  Handler(const std::string& file, ScenarioVisitor& visitor) : file_(file), visitor_(visitor) {}
+
+  // --- The parser's events
+  // ------------------------------------------------------------------------
+  bool on_document_begin(ErrorCode&) { return true; }
+  bool on_document_end(ErrorCode&) { return true; }
+  bool on_object_begin(ErrorCode& ec) { return Check(OnStart(true), ec); }
+  bool on_object_end(std::size_t, ErrorCode& ec) { return Check(OnEnd(), ec); }
+  bool on_array_begin(ErrorCode& ec) { return Check(OnStart(false), ec); }
+  bool on_array_end(std::size_t, ErrorCode& ec) { return Check(OnEnd(), ec); }
+  bool on_key_part(View part, std::size_t, ErrorCode&) { return Append(key_, part); }
+  bool on_key(View last, std::size_t, ErrorCode& ec) {
+    const bool ok = OnKey(Whole(key_, last));
+    key_.clear();
+    return Check(ok, ec);
   }
-  bool Uint64(std::uint64_t u) {
-    return OnScalar(Scalar{FieldValue::Type::kUnsigned, false, 0, u, 0, {}});
+  bool on_string_part(View part, std::size_t, ErrorCode&) { return Append(text_, part); }
+  bool on_string(View last, std::size_t, ErrorCode& ec) {
+    const bool ok = OnScalar(Scalar{FieldValue::Type::kText, false, 0, 0, 0, Whole(text_, last)});
+    text_.clear();
+    return Check(ok, ec);
   }
-  bool Double(double d) {
-    if (!std::isfinite(d)) return FailAt(kNumberTooLarge);
-    return OnScalar(Scalar{FieldValue::Type::kFraction, false, 0, 0, d, {}});
+  bool on_number_part(View part, ErrorCode&) { return Append(number_, part); }
+  bool on_int64(std::int64_t, View last, ErrorCode& ec) { return OnNumber(last, ec); }
+  bool on_uint64(std::uint64_t, View last, ErrorCode& ec) { return OnNumber(last, ec); }
+  bool on_double(double, View last, ErrorCode& ec) { return OnNumber(last, ec); }
+  bool on_bool(bool b, ErrorCode& ec) {
+    return Check(OnScalar(Scalar{FieldValue::Type::kFlag, b, 0, 0, 0, {}}), ec);
   }
-  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }  // not asked for
-  bool String(const char* text, rapidjson::SizeType length, bool) {
-    return OnScalar(Scalar{FieldValue::Type::kText, false, 0, 0, 0, {text, length}});
+  bool on_null(ErrorCode& ec) { return Check(OnScalar(Scalar{}), ec); }
+  bool on_comment_part(View, ErrorCode&) { return true; }  // comments are refused by the parser
+  bool on_comment(View, ErrorCode&) { return true; }
+
+  // --- The quick path
+  // ----------------------------------------------------------------------------- Whether the
+  // parser stands between two steps (after the list's '[' or a step's '}').
+  bool BetweenSteps() const { return level_ == Level::kSteps && !failure_; }
+  bool InSteps() const { return in_steps_; }
+  // Reads the step whose text (after its '{') begins `text` on the quick path; returns the length
+  // read up to its closing '}', or 0 when the step is left to the parser. After a step read, the
+  // parser is to meet "{}" in its place.
+  std::size_t ReadFlatStep(std::string_view text) {
+    ClearStep();
+    const std::size_t read = FlatStepReader::Read(text, step_);
+    if (read > 0) {
+      flat_step_read_ = true;
+    } else {
+      ClearStep();  // read again from the start by the parser
+    }
+    return read;
   }
-  bool StartObject() { return OnStart(true); }
-  bool EndObject(rapidjson::SizeType) { return OnEnd(); }
-  bool StartArray() { return OnStart(false); }
-  bool EndArray(rapidjson::SizeType) { return OnEnd(); }
-  bool Key(const char* text, rapidjson::SizeType length, bool) {
-    return OnKey(std::string_view(text, length));
-  }
+  // The bytes held for texts, keys and numbers met in parts.
+  std::size_t bytes_held() const { return text_.capacity() + key_.capacity() + number_.capacity(); }
 
   // --- After reading -----------------------------------------------------------------------------
   std::exception_ptr failure() const { return failure_; }
@@ -390,6 +384,27 @@ class Handler {
   bool FailAt(const std::string& problem) {
     const std::string place = Place();
     return Fail(place.empty() ? problem : place + ": " + problem);
+  }
+  // A handler's failure stops the parser.
+  static bool Check(bool ok, ErrorCode& ec) {
+    if (!ok) ec = boost::json::error::exception;
+    return ok;
+  }
+  static bool Append(std::string& parts, View part) {
+    parts.append(part.data(), part.size());
+    return true;
+  }
+  // The text whose last part is `last`, the others being in `parts`.
+  static std::string_view Whole(std::string& parts, View last) {
+    if (parts.empty()) return {last.data(), last.size()};
+    Append(parts, last);
+    return parts;
+  }
+
+  bool OnNumber(View last, ErrorCode& ec) {
+    const std::optional<Scalar> number = NumberScalar(Whole(number_, last));
+    number_.clear();
+    return Check(number ? OnScalar(*number) : FailAt(kNumberTooLarge), ec);
   }
 
   bool OnScalar(const Scalar& value) {
@@ -453,21 +468,11 @@ class Handler {
       case Target::kStep:
         if (!object) return FailAt(StepNotAnObject(type));
         level_ = Level::kStep;
-        step_.has_t = false;
-        has_kind_ = false;
-        step_.second_kind.clear();
-        step_.body_is_object = false;
-        step_.body.Clear();
-        step_key_ = nullptr;
-        // The usual step is read at once; the JSON reader then meets its closing '}'.
-        if (const std::size_t read = FlatStepReader::Read(stream_.Ahead(), step_); read > 0) {
+        if (flat_step_read_) {
+          flat_step_read_ = false;
           has_kind_ = true;
-          stream_.Skip(read);
         } else {
-          // Read again from the start by the JSON reader.
-          step_.has_t = false;
-          step_.body_is_object = false;
-          step_.body.Clear();
+          ClearStep();
         }
         return true;
       case Target::kStepTime:
@@ -592,13 +597,23 @@ class Handler {
     return true;
   }
 
+  void ClearStep() {
+    step_.has_t = false;
+    has_kind_ = false;
+    step_.second_kind.clear();
+    step_.body_is_object = false;
+    step_.body.Clear();
+    step_key_ = nullptr;
+  }
+
   static std::string StepNotAnObject(const std::string& type) {
     return "expected an object {\"t\": ..., \"<kind>\": {...}}, got " + type;
   }
 
   const std::string& file_;
   ScenarioVisitor& visitor_;
-  FileStream& stream_;
+  std::string key_, text_, number_;  // met in parts so far
+  bool flat_step_read_ = false;
   Level level_ = Level::kNone;
   Target target_ = Target::kRoot;
   int depth_ = 0;
@@ -624,10 +639,17 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// "line L, column C" of a byte offset of the file (counted again, on failures only).
-std::string LineAndColumn(const std::string& path, std::size_t offset) {
+// Where a byte offset of the file lies: "line L, column C", and whether inside a text (counted
+// again, on failures only, from a file valid up to there).
+struct Position {
+  std::string line_and_column;
+  bool in_text = false;
+};
+
+Position PositionOf(const std::string& path, std::size_t offset) {
   File file(std::fopen(path.c_str(), "rb"));
   std::size_t line = 1, column = 1;
+  bool in_text = false, escaped = false;
   for (std::size_t i = 0; file && i < offset; ++i) {
     const int c = std::fgetc(file.get());
     if (c == EOF) break;
@@ -637,8 +659,128 @@ std::string LineAndColumn(const std::string& path, std::size_t offset) {
     } else {
       ++column;
     }
+    if (escaped) {
+      escaped = false;
+    } else if (in_text && c == '\\') {
+      escaped = true;
+    } else if (c == '"') {
+      in_text = !in_text;
+    }
   }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+  return {"line " + std::to_string(line) + ", column " + std::to_string(column), in_text};
+}
+
+// The file handed to the parser chunk by chunk. Between two steps the next one is offered to the
+// quick path first; when that reads it, the parser is handed "{}" in its place (the handler holds
+// the step). Otherwise a chunk is handed over in pieces that end where the parser may come to
+// stand between steps: after each '[' until the steps are met, after each '}' or ']' among them.
+class ChunkedParse {
+ public:
+  ChunkedParse(const std::string& path, std::FILE* file, ScenarioVisitor& visitor)
+      : file_(file), parser_(Options(), path, visitor), chunk_(kBufferBytes) {}
+
+  // Reads to the end of the file, or until the parser or the handler fails.
+  void Run() {
+    for (;;) {
+      const std::size_t filled = std::fread(chunk_.data(), 1, chunk_.size(), file_);
+      view_ = {chunk_.data(), filled};
+      at_ = 0;
+      while (at_ < view_.size() && !error_) Next();
+      if (error_ || filled < chunk_.size()) break;
+      chunk_offset_ += filled;
+    }
+    if (!error_ && !parser_.done()) Feed(view_.size(), false);
+  }
+
+  const Handler& handler() const { return parser_.handler(); }
+  std::size_t bytes_held() const { return chunk_.size() + handler().bytes_held(); }
+  // The parser's error (boost::json::error::exception: the handler's), where it lies in the file
+  // and the byte there (EOF at the end of the file).
+  const boost::json::error_code& error() const { return error_; }
+  std::size_t error_offset() const { return error_offset_; }
+  int error_byte() const { return error_byte_; }
+
+ private:
+  static boost::json::parse_options Options() {
+    boost::json::parse_options options;
+    options.max_depth = 2 * kMaxDepth;  // the handler refuses nesting deeper than kMaxDepth first
+    return options;
+  }
+
+  void Next() {
+    if (parser_.done()) return AfterTheDocument();
+    const Handler& handler = parser_.handler();
+    if (handler.BetweenSteps()) return BetweenSteps();
+    const char* stops = handler.InSteps() ? "}]" : handler.has_steps() ? "" : "[";
+    Feed(After(view_.find_first_of(stops, at_)), true);
+  }
+
+  void BetweenSteps() {
+    std::size_t next = SkipSpace(at_);
+    if (next < view_.size() && view_[next] == ',') next = SkipSpace(next + 1);
+    if (next < view_.size() && view_[next] == '{') {
+      Feed(next, true);  // the white space and comma before the step, checked by the parser
+      if (error_) return;
+      if (const std::size_t read = parser_.handler().ReadFlatStep(view_.substr(next + 1));
+          read > 0) {
+        static constexpr char kEmptyStep[] = "{}";
+        boost::json::error_code error;
+        const std::size_t used = parser_.write_some(true, kEmptyStep, 2, error);
+        at_ = next + 1 + read + 1;
+        if (error) Fail(error, used == 0 ? next : at_ - 1);
+        return;
+      }
+    }
+    if (next == view_.size()) return Feed(next, true);
+    Feed(After(view_.find_first_of("}]", next)), true);
+  }
+
+  // Only white space may follow the document.
+  void AfterTheDocument() {
+    const std::size_t next = SkipSpace(at_);
+    if (next < view_.size()) Fail(boost::json::error::extra_data, next);
+    at_ = view_.size();
+  }
+
+  // Hands the chunk up to `to` to the parser (and the end of the file when `more` is false).
+  void Feed(std::size_t to, bool more) {
+    if (to == at_ && more) return;
+    boost::json::error_code error;
+    at_ += parser_.write_some(more, view_.data() + at_, to - at_, error);
+    if (error) Fail(error, at_);
+  }
+
+  void Fail(const boost::json::error_code& error, std::size_t at) {
+    error_ = error;
+    error_offset_ = chunk_offset_ + at;
+    error_byte_ = at < view_.size() ? static_cast<unsigned char>(view_[at]) : EOF;
+  }
+
+  // Just after `found`; the chunk's end when nothing was found.
+  std::size_t After(std::size_t found) const {
+    return found == std::string_view::npos ? view_.size() : found + 1;
+  }
+  std::size_t SkipSpace(std::size_t at) const {
+    const std::size_t next = view_.find_first_not_of(" \t\r\n", at);
+    return next == std::string_view::npos ? view_.size() : next;
+  }
+
+  std::FILE* file_;
+  boost::json::basic_parser<Handler> parser_;
+  std::vector<char> chunk_;
+  std::string_view view_;         // the bytes of the chunk read
+  std::size_t at_ = 0;            // the first byte of the chunk not yet handed over
+  std::size_t chunk_offset_ = 0;  // of the chunk in the file
+  boost::json::error_code error_;
+  std::size_t error_offset_ = 0;
+  int error_byte_ = EOF;
+};
+
+// The parser's error as it is shown.
+std::string Describe(const boost::json::error_code& error) {
+  if (error == boost::json::error::extra_data) return "text after the end of the document";
+  if (error == boost::json::error::incomplete) return "the document ends too early";
+  return error.message();
 }
 
 }  // namespace
@@ -656,40 +798,26 @@ bool ReadScenarioFile(const std::string& path, ScenarioVisitor& visitor, bool& h
   }
   const File file(std::fopen(path.c_str(), "rb"));
   if (!file) throw ScenarioError(path + ": cannot read the scenario file");
-  FileStream stream(file.get(), kBufferBytes);
-  Handler handler(path, visitor, stream);
-  ParseStackAllocator stack_record;
-  rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, ParseStackAllocator> reader(
-      &stack_record, kFirstStackBytes);
-  constexpr unsigned kFlags =
-      rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag;
-  const rapidjson::ParseResult result = reader.Parse<kFlags>(stream, handler);
+  const auto parse = std::make_unique<ChunkedParse>(path, file.get(), visitor);
+  parse->Run();
+  const Handler& handler = parse->handler();
   has_steps = handler.has_steps();
-  if (most_bytes_held != nullptr) {
-    *most_bytes_held = stream.buffer_bytes() + stack_record.most_bytes;
-  }
+  if (most_bytes_held != nullptr) *most_bytes_held = parse->bytes_held();
   if (std::ferror(file.get())) throw ScenarioError(path + ": cannot read the scenario file");
   if (handler.failure()) std::rethrow_exception(handler.failure());
   if (handler.stopped()) return false;
-  // The JSON reader takes a NUL byte for the end of the text.
-  if (stream.AtNulByte()) {
-    const bool in_text = result.Code() == rapidjson::kParseErrorStringMissQuotationMark;
+  if (!parse->error()) return true;
+  const Position position = PositionOf(path, parse->error_offset());
+  if (parse->error_byte() == '\0') {
     throw ScenarioError(path + ": invalid JSON: a NUL byte " +
-                        (in_text            ? "inside a text (a text writes it as \\u0000)"
-                         : result.IsError() ? "where no JSON text may hold one"
-                                            : "after the end of the document") +
-                        " (" + LineAndColumn(path, stream.Tell()) + ")");
+                        (position.in_text ? "inside a text (a text writes it as \\u0000)"
+                         : parse->error() == boost::json::error::extra_data
+                             ? "after the end of the document"
+                             : "where no JSON text may hold one") +
+                        " (" + position.line_and_column + ")");
   }
-  if (result.IsError()) {
-    if (result.Code() == rapidjson::kParseErrorNumberTooBig) {
-      const std::string place = handler.Place();
-      throw ScenarioError(path + ": " + (place.empty() ? "" : place + ": ") +
-                          Handler::kNumberTooLarge);
-    }
-    throw ScenarioError(path + ": invalid JSON: " + rapidjson::GetParseError_En(result.Code()) +
-                        " (" + LineAndColumn(path, result.Offset()) + ")");
-  }
-  return true;
+  throw ScenarioError(path + ": invalid JSON: " + Describe(parse->error()) + " (" +
+                      position.line_and_column + ")");
 }
 
 }  // namespace kestrava::sim
