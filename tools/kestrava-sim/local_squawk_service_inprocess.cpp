@@ -17,7 +17,7 @@ class InProcessService final : public LocalSquawkService {
   // Listens on `port` (0: any free port) with fresh state; false when it cannot.
   bool Serve(int port) {
     squawk_service::ServiceOptions options = options_;
-    options.port = port;
+    options.http.port = port;
     auto service = std::make_unique<squawk_service::SquawkService>(std::move(options));
     if (!service->Start()) return false;
     base_url_ = service->BaseUrl();
