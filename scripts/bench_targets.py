@@ -11,7 +11,8 @@ The benchmarks are repeated with their repetitions interleaved (figure and basel
 A, B, ...; scripts/bench): a time figure and its baseline are each the minimum of their
 repetitions, the least disturbed by other load, and the ratio is the one of the minimums. Beside
 it the spread: the lowest and highest ratio of the repetitions taken pair by pair (the n-th
-repetition of the figure over the n-th of the baseline). Counters (heap allocations) count the
+repetition of the figure over the n-th of the baseline; a benchmark repeated fewer times than
+its partner is compared with as many of the partner's). Counters (heap allocations) count the
 highest of the repetitions.
 
 Prints a table: what is measured, the figure, the baseline, the figure over the baseline as a
@@ -171,6 +172,9 @@ def main(paths, partial):
             failed |= not partial
             rows.append((what, "not run", "", "", "", bound, "" if partial else "MISSED"))
             continue
+        if bases is not None:  # only repetitions with a partner count
+            count = min(len(values), len(bases))
+            values, bases = values[:count], bases[:count]
         value = min(values) if unit == "s" else max(values)
         base = None if bases is None else min(bases)
         measured, spread = value, ""
