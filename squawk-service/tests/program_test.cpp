@@ -227,7 +227,8 @@ TEST(SquawkServiceProgram, EveryAnsweredCodeSurvivesAKillInTheMiddleOfALoad) {
   for (int c = 0; c < 8; ++c) {
     clients.emplace_back([&, c] {
       for (int i = 0; !stop; ++i) {
-        const std::string callsign = "C" + std::to_string(c) + "N" + std::to_string(i / 2);
+        std::string callsign = "C";  // appended: GCC 12 warns wrongly of overlap on "C" + ...
+        callsign.append(std::to_string(c)).append("N").append(std::to_string(i / 2));
         {
           std::lock_guard lock(mutex);
           uncertain.insert(callsign);

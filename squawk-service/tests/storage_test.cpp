@@ -156,8 +156,9 @@ TEST_P(StorageTest, ConcurrentRequestsNeverShareACode) {
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 10; ++i) {
-        const AssignResult result =
-            Ask("T" + std::to_string(t) + "-" + std::to_string(i), spans, i % 3 == 2);
+        std::string callsign = "T";  // appended: GCC 12 warns wrongly of overlap on "T" + ...
+        callsign.append(std::to_string(t)).append("-").append(std::to_string(i));
+        const AssignResult result = Ask(callsign, spans, i % 3 == 2);
         if (result.kind == Kind::kAssigned)
           codes[static_cast<std::size_t>(t)].push_back(result.code);
       }
