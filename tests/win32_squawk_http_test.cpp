@@ -115,7 +115,7 @@ class WinInetExchange : public ::testing::Test {
 };
 
 TEST_F(WinInetExchange, RequestLinesAndReplies) {
-  ReferenceService service("--first-start-id 7 --latest 1.1 --ranges /dev/null");
+  ReferenceService service("--first-start-id 7 --latest 1.1 --rules /dev/null");
   ASSERT_TRUE(service.serving());
   const std::string startup =
       "sqk_startup.php?macid=1234ABCD&name=Anna%20Bell%20%26%20Co&version=1.0";
