@@ -5,44 +5,19 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/kestrava-sim/csv_fields.h"
 #include "tools/kestrava-sim/extensions.h"
 #include "tools/kestrava-sim/simulation.h"
 
 namespace kestrava::sim {
 namespace {
 
-// The fields of one CSV line; quoted fields (with doubled quotes inside) are unquoted.
-std::vector<std::string> SplitCsv(std::string_view line) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c != '"') {
-        fields.back() += c;
-      } else if (i + 1 < line.size() && line[i + 1] == '"') {
-        fields.back() += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
 // Runs on the host's thread: the plug-in writes the log from its position callback.
 class StatisticsLogColumn final : public SimEnv::Listener {
  public:
   explicit StatisticsLogColumn(Simulation& sim) : sim_(sim) {}
   void LineAppended(const std::string& /*path*/, std::string_view line, bool appended) override {
-    const std::vector<std::string> fields = SplitCsv(line);
+    const std::vector<std::string> fields = CsvFields(line);
     if (!appended || fields.size() != 11) return;
     const std::string& callsign = fields[0];
     const std::string& time = fields[10];

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "tools/kestrava-sim/csv_fields.h"
 #include "tools/kestrava-sim/report/report_model.h"
 #include "tools/kestrava-sim/report/report_page.h"
 #include "tools/kestrava-sim/scenario_reader.h"
@@ -30,33 +31,6 @@ class StepsToModel final : public ScenarioVisitor {
   ReportModel& model_;
   std::string& description_;
 };
-
-// The fields of one line of comma-separated values: quoted fields may hold commas and doubled
-// quotes.
-std::vector<std::string> CsvFields(const std::string& line) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-        fields.back() += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        fields.back() += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
 
 bool ReadLog(const std::string& name, const std::filesystem::path& file, ReportModel& model,
              LogTable& table, std::string& error) {
