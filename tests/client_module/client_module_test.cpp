@@ -652,27 +652,6 @@ void KeepLeakyLibrariesLoaded() {
   for (const char* library : {"msacm32.dll", "winspool.drv"}) LoadLibraryA(library);
 }
 
-TEST_F(ClientModuleTest, LoadsAndUnloadsAHundredTimesWithExchangesAndCountdownsRunning) {
-  LocalService service(&ServerError, /*slow=*/true);
-  client_.settings["SERVERLOCATION"] = service.url();
-  client_.settings["SQK1"] = "EGLL:1";
-  KeepLeakyLibrariesLoaded();
-  for (int load = 0; load < 10; ++load) LiveOnce(client_);  // warm-up: caches, Wine's own state
-  ASSERT_TRUE(ModuleLeftTheProcess());
-  const ProcessUse before = MeasureProcess();
-  for (int load = 0; load < 100; ++load) LiveOnce(client_);
-  ASSERT_TRUE(ModuleLeftTheProcess());
-  const ProcessUse after = MeasureProcess();
-  std::printf("after 100 loads: %lu handles (%lu before), %lu KiB private (%lu KiB before)\n",
-              after.handles, before.handles, static_cast<unsigned long>(after.private_bytes / 1024),
-              static_cast<unsigned long>(before.private_bytes / 1024));
-  EXPECT_EQ(client_.created, 110);
-  EXPECT_EQ(client_.deleted, 110);
-  // Room for the odd handle that comes and goes meanwhile.
-  EXPECT_LE(after.handles, before.handles + 4);
-  EXPECT_LE(after.private_bytes, before.private_bytes + 4 * 1024 * 1024);
-}
-
 // Runs what the module's workers handed to the client's thread (they post it as window
 // messages) until `done`, for at most 10 s; false when `done` never came.
 template <class Done>
@@ -697,6 +676,27 @@ TEST_F(ClientModuleTest, ACodeFromTheServiceIsSetOnTheClientsFlightPlan) {
   ASSERT_TRUE(PumpMessagesUntil([&] { return !client_.squawks_set.empty(); }));
   EXPECT_EQ(client_.squawks_set,
             (std::vector<std::pair<std::string, std::string>>{{"BAW1", "1530"}}));
+}
+
+TEST_F(ClientModuleTest, LoadsAndUnloadsAHundredTimesWithExchangesAndCountdownsRunning) {
+  LocalService service(&ServerError, /*slow=*/true);
+  client_.settings["SERVERLOCATION"] = service.url();
+  client_.settings["SQK1"] = "EGLL:1";
+  KeepLeakyLibrariesLoaded();
+  for (int load = 0; load < 10; ++load) LiveOnce(client_);  // warm-up: caches, Wine's own state
+  ASSERT_TRUE(ModuleLeftTheProcess());
+  const ProcessUse before = MeasureProcess();
+  for (int load = 0; load < 100; ++load) LiveOnce(client_);
+  ASSERT_TRUE(ModuleLeftTheProcess());
+  const ProcessUse after = MeasureProcess();
+  std::printf("after 100 loads: %lu handles (%lu before), %lu KiB private (%lu KiB before)\n",
+              after.handles, before.handles, static_cast<unsigned long>(after.private_bytes / 1024),
+              static_cast<unsigned long>(before.private_bytes / 1024));
+  EXPECT_EQ(client_.created, 110);
+  EXPECT_EQ(client_.deleted, 110);
+  // Room for the odd handle that comes and goes meanwhile.
+  EXPECT_LE(after.handles, before.handles + 4);
+  EXPECT_LE(after.private_bytes, before.private_bytes + 4 * 1024 * 1024);
 }
 
 }  // namespace
