@@ -222,6 +222,22 @@ class ClientModuleTest : public ::testing::Test {
     KestravaDoubleInstall(nullptr);
   }
 
+  struct TagItemAnswer {
+    std::string text;
+    int colour = 0;
+    unsigned long rgb = 0;
+  };
+  // Asks the module for tag item `code` of the first flight plan, as the client does.
+  TagItemAnswer TagItem(void* plugin, int code) {
+    char text[16] = {};
+    TagItemAnswer answer;
+    double size = 0;
+    KestravaDoubleGetTagItem(plugin, client_.Plan(0), client_.Target(0), code, 0, text,
+                             &answer.colour, &answer.rgb, &size);
+    answer.text = text;
+    return answer;
+  }
+
   SmallClient client_;
   KestravaDoubleHost host_{};
 };
@@ -255,13 +271,7 @@ TEST_F(ClientModuleTest, LoadsThroughTheDecoratedEntryAndRegistersItself) {
 TEST_F(ClientModuleTest, AnswersTagItemsAndDeclinesOthersCommands) {
   LoadedModule module;
   ASSERT_NE(module.plugin(), nullptr);
-  char text[16] = {};
-  int colour = 0;
-  unsigned long rgb = 0;
-  double size = 0;
-  KestravaDoubleGetTagItem(module.plugin(), client_.Plan(0), client_.Target(0), 85, 0, text,
-                           &colour, &rgb, &size);
-  EXPECT_STREQ(text, "KK");
+  EXPECT_EQ(TagItem(module.plugin(), 85).text, "KK");
   EXPECT_FALSE(KestravaDoubleCompileCommand(module.plugin(), ".notours 1"));
 }
 
@@ -270,15 +280,10 @@ TEST_F(ClientModuleTest, ATagItemComesWithItsColour) {
   client_.flights[0].estimated_departure = "2359";  // never passed: the early colour
   LoadedModule module;
   ASSERT_NE(module.plugin(), nullptr);
-  char text[16] = {};
-  int colour = 0;
-  unsigned long rgb = 0;
-  double size = 0;
-  KestravaDoubleGetTagItem(module.plugin(), client_.Plan(0), client_.Target(0), 86, 0, text,
-                           &colour, &rgb, &size);
-  EXPECT_STREQ(text, "23:59");
-  EXPECT_EQ(colour, 1);  // the colour given in rgb
-  EXPECT_EQ(rgb, 255u);
+  const TagItemAnswer answer = TagItem(module.plugin(), 86);
+  EXPECT_EQ(answer.text, "23:59");
+  EXPECT_EQ(answer.colour, 1);  // the colour given in rgb
+  EXPECT_EQ(answer.rgb, 255u);
 }
 
 TEST_F(ClientModuleTest, FlightPlanUpdatesReachTheLogicWithAndWithoutARadarTarget) {
@@ -445,15 +450,7 @@ TEST_F(ClientModuleTest, AFaultInsideACallbackStaysInsideAndTheNextIsAnswered) {
   auto inject = reinterpret_cast<void (*)(int)>(
       reinterpret_cast<void*>(GetProcAddress(module.module(), "KestravaInjectCallbackFaults")));
   ASSERT_NE(inject, nullptr);
-  const auto tag_item = [&] {
-    char text[16] = {};
-    int colour = 0;
-    unsigned long rgb = 0;
-    double size = 0;
-    KestravaDoubleGetTagItem(module.plugin(), client_.Plan(0), client_.Target(0), 85, 0, text,
-                             &colour, &rgb, &size);
-    return std::string(text);
-  };
+  const auto tag_item = [&] { return TagItem(module.plugin(), 85).text; };
   inject(2);
   EXPECT_EQ(tag_item(), "");  // failed inside: nothing written, nothing thrown at the client
   EXPECT_FALSE(KestravaDoubleCompileCommand(module.plugin(), ".qex t"));  // failed: declined
