@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kSchemaVersion = 1;
 constexpr int kCodes = 4096;
+constexpr std::size_t kMaxBatch = 64;  // calls a transaction does at most
 
 constexpr char kSchema[] = R"sql(
 CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL);
@@ -138,9 +139,18 @@ class SqliteStorage final : public Storage {
     last_start_id_ = std::make_unique<Statement>(db_, "SELECT last FROM start_ids");
     set_start_id_ = std::make_unique<Statement>(db_, "UPDATE start_ids SET last = ?1");
     health_ = std::make_unique<Statement>(db_, "UPDATE health SET checked = checked + 1");
+    // The transaction's own statements, prepared once: a batch runs them for every request.
+    begin_ = std::make_unique<Statement>(db_, "BEGIN IMMEDIATE");
+    savepoint_ = std::make_unique<Statement>(db_, "SAVEPOINT request");
+    release_savepoint_ = std::make_unique<Statement>(db_, "RELEASE request");
+    commit_ = std::make_unique<Statement>(db_, "COMMIT");
   }
 
   ~SqliteStorage() override {
+    begin_.reset();
+    savepoint_.reset();
+    release_savepoint_.reset();
+    commit_.reset();
     select_held_.reset();
     touch_.reset();
     release_code_.reset();
@@ -272,8 +282,9 @@ class SqliteStorage final : public Storage {
   }
 
   // Does `work` in a transaction, together with the calls that arrive while another transaction
-  // is being committed (group commit). Rethrows what `work` threw, or StorageUnavailable when the
-  // transaction could not be committed.
+  // is being committed or while this one's work is being done (group commit: one disk flush for
+  // them all). Rethrows what `work` threw, or StorageUnavailable when the transaction could not
+  // be committed.
   void Run(const std::function<void()>& work) {
     Pending mine;
     mine.work = &work;
@@ -297,25 +308,37 @@ class SqliteStorage final : public Storage {
     if (mine.error) std::rethrow_exception(mine.error);
   }
 
-  void Commit(const std::vector<Pending*>& batch) {
+  // Does the work of `batch` and of the calls that join it (appended to `batch`) in one
+  // transaction.
+  void Commit(std::vector<Pending*>& batch) {
     try {
-      Exec("BEGIN IMMEDIATE");
+      begin_->Run();
     } catch (const StorageUnavailable&) {
       for (Pending* pending : batch) pending->error = std::current_exception();
       return;
     }
-    for (Pending* pending : batch) {
+    // Calls that arrive while the batch's work is being done join it, up to a bound that keeps a
+    // steady stream of calls from holding its first ones back.
+    for (std::size_t next = 0; next < batch.size(); ++next) {
+      Pending* pending = batch[next];
       try {
-        Exec("SAVEPOINT request");
+        savepoint_->Run();
         (*pending->work)();
-        Exec("RELEASE request");
+        release_savepoint_->Run();
       } catch (...) {
         pending->error = std::current_exception();
         sqlite3_exec(db_, "ROLLBACK TO request; RELEASE request", nullptr, nullptr, nullptr);
       }
+      if (next + 1 == batch.size() && batch.size() < kMaxBatch) {
+        std::lock_guard lock(mutex_);
+        const std::size_t joining = std::min(queue_.size(), kMaxBatch - batch.size());
+        batch.insert(batch.end(), queue_.begin(),
+                     queue_.begin() + static_cast<std::ptrdiff_t>(joining));
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(joining));
+      }
     }
     try {
-      Exec("COMMIT");
+      commit_->Run();
     } catch (const StorageUnavailable&) {
       sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
       for (Pending* pending : batch) pending->error = std::current_exception();
@@ -378,7 +401,7 @@ class SqliteStorage final : public Storage {
   sqlite3* db_ = nullptr;
   std::unique_ptr<Statement> select_held_, touch_, release_code_, release_callsign_, release_idle_,
       count_macid_, free_in_span_, take_, held_in_span_, holds_, last_start_id_, set_start_id_,
-      health_;
+      health_, begin_, savepoint_, release_savepoint_, commit_;
 
   std::mutex mutex_;
   std::condition_variable changed_;
