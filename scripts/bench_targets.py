@@ -74,9 +74,9 @@ def excess(name, baseline, key):
     return Figure([name, baseline], lambda runs: runs[name][key] - runs[baseline][key])
 
 
-# Bounds on the speed ratios were set from the ratios measured on a loaded two-core machine
-# (medians of three): each a little above its ratio and below 1.3 times it, so that the figure
-# getting 30 % slower against its baseline misses the target.
+# Bounds on the speed ratios were set from the ratios measured on a two-core machine, loaded and
+# quiet (the median of several runs): each a little above its ratio and below 1.3 times it, so
+# that the figure getting 30 % slower against its baseline misses the target.
 #
 # (what is measured, figure, baseline or None, sense, target, unit the figure is shown in);
 # with a baseline the target bounds figure / baseline.
