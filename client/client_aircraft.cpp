@@ -88,6 +88,12 @@ const char* KestravaClientRoutePointName(const KestravaRouteRef* route, int inde
   return name != nullptr ? name : "";
 }
 
+void KestravaClientRoutePointNames(const KestravaRouteRef* route, int count, const char** names) {
+  for (int index = 0; index < count; ++index) {
+    names[index] = KestravaClientRoutePointName(route, index);
+  }
+}
+
 int KestravaClientRouteCalculatedIndex(const KestravaRouteRef* route) {
   return route->route != nullptr ? RouteOf(*route).GetPointsCalculatedIndex() : 0;
 }

@@ -3,6 +3,7 @@
 // (KestravaAircraftRef, KestravaControllerRef); every operation crosses back to the
 // client-facing half, which calls the client. The plug-in's and a screen's binding is its
 // client-facing object.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -31,9 +32,21 @@ class HandleRing {
   std::size_t next_ = 0;
 };
 
+// A route handle's slot: the route as it crossed and, once the logic asks for a point's name,
+// the names of its first kNamedPoints points, read from the client in one crossing. The logic
+// walks a route a name a point, so a route costs one crossing instead of one a point; names of
+// later points cross one at a time. The names are the client's texts, valid until the callback
+// returns, as the handle is.
+constexpr int kNamedPoints = 128;
+struct RouteSlot {
+  KestravaRouteRef ref;
+  bool names_read;  // names[0 .. min(point count, kNamedPoints) - 1] hold the client's names
+  std::array<const char*, kNamedPoints> names;
+};
+
 HandleRing<KestravaAircraftRef, 64> selected_aircraft;
 HandleRing<KestravaControllerRef, 8> controllers;
-HandleRing<KestravaRouteRef, 64> routes;
+HandleRing<RouteSlot, 64> routes;
 // Settings texts decoded for the logic, each valid while the next seven are read.
 HandleRing<std::string, 8> read_settings;
 
@@ -41,7 +54,8 @@ const KestravaAircraftRef* AircraftOf(void* data) {
   return static_cast<const KestravaAircraftRef*>(data);
 }
 
-const KestravaRouteRef* RouteOf(void* data) { return static_cast<const KestravaRouteRef*>(data); }
+RouteSlot* RouteSlotOf(void* data) { return static_cast<RouteSlot*>(data); }
+const KestravaRouteRef* RouteOf(void* data) { return &RouteSlotOf(data)->ref; }
 
 const KestravaControllerRef* ControllerOf(void* data) {
   return static_cast<const KestravaControllerRef*>(data);
@@ -162,7 +176,15 @@ int CAircraftExtractedRoute::GetPointsNumber() const {
   return m_pData ? RouteOf(m_pData)->point_count : 0;
 }
 const char* CAircraftExtractedRoute::GetPointName(int index) const {
-  return m_pData ? KestravaClientRoutePointName(RouteOf(m_pData), index) : "";
+  if (m_pData == nullptr) return "";
+  RouteSlot& slot = *RouteSlotOf(m_pData);
+  const int named = std::min(slot.ref.point_count, kNamedPoints);
+  if (index < 0 || index >= named) return KestravaClientRoutePointName(&slot.ref, index);
+  if (!slot.names_read) {
+    KestravaClientRoutePointNames(&slot.ref, named, slot.names.data());
+    slot.names_read = true;
+  }
+  return slot.names[static_cast<std::size_t>(index)];
 }
 int CAircraftExtractedRoute::GetPointsCalculatedIndex() const {
   return m_pData ? KestravaClientRouteCalculatedIndex(RouteOf(m_pData)) : 0;
@@ -177,14 +199,15 @@ const char* CAircraft::GetGroundState() const {
   return AircraftText(m_pData, KESTRAVA_GROUND_STATE);
 }
 
-// A route handle holds the client's route and its number of points, read once: walking the
-// route then costs the client one call a point.
+// A route handle holds the client's route and its number of points, read once, and its points'
+// names once the logic asks for one (RouteSlot).
 CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
   CAircraftExtractedRoute route;
   if (m_pData != nullptr) {
-    KestravaRouteRef* ref = routes.Next();
-    KestravaClientExtractedRoute(AircraftOf(m_pData), ref);
-    route.m_pData = ref;
+    RouteSlot* slot = routes.Next();
+    KestravaClientExtractedRoute(AircraftOf(m_pData), &slot->ref);
+    slot->names_read = false;
+    route.m_pData = slot;
   }
   return route;
 }
