@@ -88,9 +88,10 @@ const char* KestravaClientRoutePointName(const KestravaRouteRef* route, int inde
   return name != nullptr ? name : "";
 }
 
-void KestravaClientRoutePointNames(const KestravaRouteRef* route, int count, const char** names) {
+void KestravaClientRoutePointNames(const KestravaRouteRef* route, int first, int count,
+                                   const char** names) {
   for (int index = 0; index < count; ++index) {
-    names[index] = KestravaClientRoutePointName(route, index);
+    names[index] = KestravaClientRoutePointName(route, first + index);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "client/bridge.h"
@@ -32,17 +33,20 @@ class HandleRing {
   std::size_t next_ = 0;
 };
 
-// A route handle's slot: the route as it crossed and, once the logic asks for a point's name,
-// the names of its first kNamedPoints points, read from the client in one crossing. The logic
-// walks a route a name a point, so a route costs one crossing instead of one a point; names of
-// later points cross one at a time. The names are the client's texts, valid until the callback
-// returns, as the handle is.
+// A route handle's slot: the route as it crossed and the names of its first kNamedPoints points,
+// read from the client kNameBlock at a time, one crossing for the block of the first name the
+// logic asks for in it. The logic walks a route a name a point, so a route costs a crossing a
+// block instead of one a point, and a walk that stops early reads at most a block more than it
+// asks for. Names of later points cross one at a time. The names are the client's texts, valid
+// until the callback returns, as the handle is.
 constexpr int kNamedPoints = 128;
+constexpr int kNameBlock = 16;
 struct RouteSlot {
   KestravaRouteRef ref;
-  bool names_read;  // names[0 .. min(point count, kNamedPoints) - 1] hold the client's names
+  std::uint8_t blocks_read;  // bit b set: names of block b (from point b * kNameBlock) are read
   std::array<const char*, kNamedPoints> names;
 };
+static_assert(kNamedPoints % kNameBlock == 0 && kNamedPoints / kNameBlock <= 8);
 
 HandleRing<KestravaAircraftRef, 64> selected_aircraft;
 HandleRing<KestravaControllerRef, 8> controllers;
@@ -178,11 +182,17 @@ int CAircraftExtractedRoute::GetPointsNumber() const {
 const char* CAircraftExtractedRoute::GetPointName(int index) const {
   if (m_pData == nullptr) return "";
   RouteSlot& slot = *RouteSlotOf(m_pData);
-  const int named = std::min(slot.ref.point_count, kNamedPoints);
-  if (index < 0 || index >= named) return KestravaClientRoutePointName(&slot.ref, index);
-  if (!slot.names_read) {
-    KestravaClientRoutePointNames(&slot.ref, named, slot.names.data());
-    slot.names_read = true;
+  if (index < 0 || index >= std::min(slot.ref.point_count, kNamedPoints)) {
+    return KestravaClientRoutePointName(&slot.ref, index);
+  }
+  const int block = index / kNameBlock;
+  const auto bit = static_cast<std::uint8_t>(1u << block);
+  if ((slot.blocks_read & bit) == 0) {
+    const int first = block * kNameBlock;
+    KestravaClientRoutePointNames(&slot.ref, first,
+                                  std::min(kNameBlock, slot.ref.point_count - first),
+                                  &slot.names[static_cast<std::size_t>(first)]);
+    slot.blocks_read = static_cast<std::uint8_t>(slot.blocks_read | bit);
   }
   return slot.names[static_cast<std::size_t>(index)];
 }
@@ -206,7 +216,7 @@ CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
   if (m_pData != nullptr) {
     RouteSlot* slot = routes.Next();
     KestravaClientExtractedRoute(AircraftOf(m_pData), &slot->ref);
-    slot->names_read = false;
+    slot->blocks_read = 0;
     route.m_pData = slot;
   }
   return route;
