@@ -108,6 +108,10 @@ bool KestravaClientSetClearedAltitude(const struct KestravaAircraftRef* aircraft
 void KestravaClientExtractedRoute(const struct KestravaAircraftRef* aircraft,
                                   struct KestravaRouteRef* route);
 const char* KestravaClientRoutePointName(const struct KestravaRouteRef* route, int index);
+// The names of points first to first + count - 1 into `names[0]` to `names[count - 1]`, each as
+// KestravaClientRoutePointName gives it: a run of a route's names in one call.
+void KestravaClientRoutePointNames(const struct KestravaRouteRef* route, int first, int count,
+                                   const char** names);
 int KestravaClientRouteCalculatedIndex(const struct KestravaRouteRef* route);
 
 const char* KestravaClientControllerText(const struct KestravaControllerRef* controller,

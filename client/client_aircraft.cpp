@@ -88,6 +88,13 @@ const char* KestravaClientRoutePointName(const KestravaRouteRef* route, int inde
   return name != nullptr ? name : "";
 }
 
+void KestravaClientRoutePointNames(const KestravaRouteRef* route, int first, int count,
+                                   const char** names) {
+  for (int index = 0; index < count; ++index) {
+    names[index] = KestravaClientRoutePointName(route, first + index);
+  }
+}
+
 int KestravaClientRouteCalculatedIndex(const KestravaRouteRef* route) {
   return route->route != nullptr ? RouteOf(*route).GetPointsCalculatedIndex() : 0;
 }

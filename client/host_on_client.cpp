@@ -3,8 +3,10 @@
 // (KestravaAircraftRef, KestravaControllerRef); every operation crosses back to the
 // client-facing half, which calls the client. The plug-in's and a screen's binding is its
 // client-facing object.
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "client/bridge.h"
@@ -31,9 +33,24 @@ class HandleRing {
   std::size_t next_ = 0;
 };
 
+// A route handle's slot: the route as it crossed and the names of its first kNamedPoints points,
+// read from the client kNameBlock at a time, one crossing for the block of the first name the
+// logic asks for in it. The logic walks a route a name a point, so a route costs a crossing a
+// block instead of one a point, and a walk that stops early reads at most a block more than it
+// asks for. Names of later points cross one at a time. The names are the client's texts, valid
+// until the callback returns, as the handle is.
+constexpr int kNamedPoints = 128;
+constexpr int kNameBlock = 16;
+struct RouteSlot {
+  KestravaRouteRef ref;
+  std::uint8_t blocks_read;  // bit b set: names of block b (from point b * kNameBlock) are read
+  std::array<const char*, kNamedPoints> names;
+};
+static_assert(kNamedPoints % kNameBlock == 0 && kNamedPoints / kNameBlock <= 8);
+
 HandleRing<KestravaAircraftRef, 64> selected_aircraft;
 HandleRing<KestravaControllerRef, 8> controllers;
-HandleRing<KestravaRouteRef, 64> routes;
+HandleRing<RouteSlot, 64> routes;
 // Settings texts decoded for the logic, each valid while the next seven are read.
 HandleRing<std::string, 8> read_settings;
 
@@ -41,7 +58,8 @@ const KestravaAircraftRef* AircraftOf(void* data) {
   return static_cast<const KestravaAircraftRef*>(data);
 }
 
-const KestravaRouteRef* RouteOf(void* data) { return static_cast<const KestravaRouteRef*>(data); }
+RouteSlot* RouteSlotOf(void* data) { return static_cast<RouteSlot*>(data); }
+const KestravaRouteRef* RouteOf(void* data) { return &RouteSlotOf(data)->ref; }
 
 const KestravaControllerRef* ControllerOf(void* data) {
   return static_cast<const KestravaControllerRef*>(data);
@@ -162,7 +180,21 @@ int CAircraftExtractedRoute::GetPointsNumber() const {
   return m_pData ? RouteOf(m_pData)->point_count : 0;
 }
 const char* CAircraftExtractedRoute::GetPointName(int index) const {
-  return m_pData ? KestravaClientRoutePointName(RouteOf(m_pData), index) : "";
+  if (m_pData == nullptr) return "";
+  RouteSlot& slot = *RouteSlotOf(m_pData);
+  if (index < 0 || index >= std::min(slot.ref.point_count, kNamedPoints)) {
+    return KestravaClientRoutePointName(&slot.ref, index);
+  }
+  const int block = index / kNameBlock;
+  const auto bit = static_cast<std::uint8_t>(1u << block);
+  if ((slot.blocks_read & bit) == 0) {
+    const int first = block * kNameBlock;
+    KestravaClientRoutePointNames(&slot.ref, first,
+                                  std::min(kNameBlock, slot.ref.point_count - first),
+                                  &slot.names[static_cast<std::size_t>(first)]);
+    slot.blocks_read = static_cast<std::uint8_t>(slot.blocks_read | bit);
+  }
+  return slot.names[static_cast<std::size_t>(index)];
 }
 int CAircraftExtractedRoute::GetPointsCalculatedIndex() const {
   return m_pData ? KestravaClientRouteCalculatedIndex(RouteOf(m_pData)) : 0;
@@ -177,14 +209,15 @@ const char* CAircraft::GetGroundState() const {
   return AircraftText(m_pData, KESTRAVA_GROUND_STATE);
 }
 
-// A route handle holds the client's route and its number of points, read once: walking the
-// route then costs the client one call a point.
+// A route handle holds the client's route and its number of points, read once, and its points'
+// names once the logic asks for one (RouteSlot).
 CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
   CAircraftExtractedRoute route;
   if (m_pData != nullptr) {
-    KestravaRouteRef* ref = routes.Next();
-    KestravaClientExtractedRoute(AircraftOf(m_pData), ref);
-    route.m_pData = ref;
+    RouteSlot* slot = routes.Next();
+    KestravaClientExtractedRoute(AircraftOf(m_pData), &slot->ref);
+    slot->blocks_read = 0;
+    route.m_pData = slot;
   }
   return route;
 }

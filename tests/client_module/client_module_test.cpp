@@ -46,6 +46,8 @@ struct Flight {
   double longitude = -0.45;
   int ground_speed = 0;
   int target = 0;
+  std::vector<std::string> route{};  // the extracted route's point names
+  int calculated_index = 0;
 };
 
 // What the small client knows and what the module told it.
@@ -159,6 +161,16 @@ KestravaDoubleHost HostFor(SmallClient& client) {
     *longitude = flight.longitude;
     *ground_speed = flight.ground_speed;
   };
+  host.route_point_count = [](void*, void* plan) {
+    return static_cast<int>(FlightOf(plan).route.size());
+  };
+  host.route_point_name = [](void*, void* plan, int index) -> const char* {
+    const std::vector<std::string>& route = FlightOf(plan).route;
+    return index >= 0 && static_cast<std::size_t>(index) < route.size()
+               ? route[static_cast<std::size_t>(index)].c_str()
+               : nullptr;
+  };
+  host.route_calculated_index = [](void*, void* plan) { return FlightOf(plan).calculated_index; };
   host.rule_broken = [](void* c, const char* operation, const char* key, const char* rule) {
     Client(c)->broken_rules.push_back(std::string(operation) + "(" + key + "): " + rule);
   };
@@ -227,12 +239,12 @@ class ClientModuleTest : public ::testing::Test {
     int colour = 0;
     unsigned long rgb = 0;
   };
-  // Asks the module for tag item `code` of the first flight plan, as the client does.
-  TagItemAnswer TagItem(void* plugin, int code) {
+  // Asks the module for tag item `code` of a flight plan, as the client does.
+  TagItemAnswer TagItem(void* plugin, int code, std::size_t flight = 0) {
     char text[16] = {};
     TagItemAnswer answer;
     double size = 0;
-    KestravaDoubleGetTagItem(plugin, client_.Plan(0), client_.Target(0), code, 0, text,
+    KestravaDoubleGetTagItem(plugin, client_.Plan(flight), client_.Target(flight), code, 0, text,
                              &answer.colour, &answer.rgb, &size);
     answer.text = text;
     return answer;
@@ -273,6 +285,39 @@ TEST_F(ClientModuleTest, AnswersTagItemsAndDeclinesOthersCommands) {
   ASSERT_NE(module.plugin(), nullptr);
   EXPECT_EQ(TagItem(module.plugin(), 85).text, "KK");
   EXPECT_FALSE(KestravaDoubleCompileCommand(module.plugin(), ".notours 1"));
+}
+
+// Each aircraft's intention code from its own route, however many routes were walked before it:
+// the table point read among a route's first 128 names or after them, or passed already.
+TEST_F(ClientModuleTest, TheIntentionCodeComesFromEachAircraftsOwnRoute) {
+  const auto route = [](int length, int at, const char* table_point) {
+    std::vector<std::string> points;
+    for (int i = 0; i < length; ++i)
+      points.push_back(i == at ? table_point : "WP" + std::to_string(i));
+    return points;
+  };
+  const std::pair<Flight, std::string> cases[] = {
+      {{.callsign = "CSA1", .destination = "LKPR", .route = route(40, 0, "ORTAC")}, "H"},
+      {{.callsign = "CSA2", .destination = "LKPR", .route = route(40, 39, "DVR")}, "D"},
+      {{.callsign = "CSA3", .destination = "LKPR", .route = route(200, 150, "LAMSO")}, "F"},
+      {{.callsign = "CSA4", .destination = "LKPR", .route = route(200, 20, "SITET")}, "E"},
+      {{.callsign = "CSA5",
+        .destination = "LZIBX",
+        .route = route(40, 5, "ORTAC"),
+        .calculated_index = 6},
+       "LZIB"},
+      {{.callsign = "CSA6", .destination = "LOWW"}, "LOWW"},
+  };
+  client_.flights.clear();
+  for (const auto& [flight, code] : cases) client_.Add(flight);
+  LoadedModule module;
+  ASSERT_NE(module.plugin(), nullptr);
+  for (int round = 0; round < 12; ++round) {  // more routes than the module keeps handles for
+    for (std::size_t flight = 0; flight < std::size(cases); ++flight) {
+      EXPECT_EQ(TagItem(module.plugin(), 85, flight).text, cases[flight].second)
+          << cases[flight].first.callsign << ", round " << round;
+    }
+  }
 }
 
 TEST_F(ClientModuleTest, ATagItemComesWithItsColour) {
