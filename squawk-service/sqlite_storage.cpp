@@ -139,18 +139,9 @@ class SqliteStorage final : public Storage {
     last_start_id_ = std::make_unique<Statement>(db_, "SELECT last FROM start_ids");
     set_start_id_ = std::make_unique<Statement>(db_, "UPDATE start_ids SET last = ?1");
     health_ = std::make_unique<Statement>(db_, "UPDATE health SET checked = checked + 1");
-    // The transaction's own statements, prepared once: a batch runs them for every request.
-    begin_ = std::make_unique<Statement>(db_, "BEGIN IMMEDIATE");
-    savepoint_ = std::make_unique<Statement>(db_, "SAVEPOINT request");
-    release_savepoint_ = std::make_unique<Statement>(db_, "RELEASE request");
-    commit_ = std::make_unique<Statement>(db_, "COMMIT");
   }
 
   ~SqliteStorage() override {
-    begin_.reset();
-    savepoint_.reset();
-    release_savepoint_.reset();
-    commit_.reset();
     select_held_.reset();
     touch_.reset();
     release_code_.reset();
@@ -312,7 +303,7 @@ class SqliteStorage final : public Storage {
   // transaction.
   void Commit(std::vector<Pending*>& batch) {
     try {
-      begin_->Run();
+      Exec("BEGIN IMMEDIATE");
     } catch (const StorageUnavailable&) {
       for (Pending* pending : batch) pending->error = std::current_exception();
       return;
@@ -322,9 +313,9 @@ class SqliteStorage final : public Storage {
     for (std::size_t next = 0; next < batch.size(); ++next) {
       Pending* pending = batch[next];
       try {
-        savepoint_->Run();
+        Exec("SAVEPOINT request");
         (*pending->work)();
-        release_savepoint_->Run();
+        Exec("RELEASE request");
       } catch (...) {
         pending->error = std::current_exception();
         sqlite3_exec(db_, "ROLLBACK TO request; RELEASE request", nullptr, nullptr, nullptr);
@@ -338,7 +329,7 @@ class SqliteStorage final : public Storage {
       }
     }
     try {
-      commit_->Run();
+      Exec("COMMIT");
     } catch (const StorageUnavailable&) {
       sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
       for (Pending* pending : batch) pending->error = std::current_exception();
@@ -401,7 +392,7 @@ class SqliteStorage final : public Storage {
   sqlite3* db_ = nullptr;
   std::unique_ptr<Statement> select_held_, touch_, release_code_, release_callsign_, release_idle_,
       count_macid_, free_in_span_, take_, held_in_span_, holds_, last_start_id_, set_start_id_,
-      health_, begin_, savepoint_, release_savepoint_, commit_;
+      health_;
 
   std::mutex mutex_;
   std::condition_variable changed_;
