@@ -122,7 +122,9 @@ class SqliteStorage final : public Storage {
     release_idle_ = std::make_unique<Statement>(
         db_, (std::string(kRelease) + "WHERE callsign IS NOT NULL AND last_asked < ?1").c_str());
     count_macid_ = std::make_unique<Statement>(
-        db_, "SELECT count(*) FROM codes WHERE callsign IS NOT NULL AND macid = ?1");
+        db_,
+        "SELECT count(*) FROM (SELECT 1 FROM codes WHERE callsign IS NOT NULL AND macid = ?1 "
+        "LIMIT ?2)");
     free_in_span_ = std::make_unique<Statement>(
         db_,
         "SELECT code FROM codes WHERE callsign IS NULL AND code BETWEEN ?1 AND ?2 ORDER BY code");
@@ -354,7 +356,8 @@ class SqliteStorage final : public Storage {
       select_held_->Reset();
     }
     if (!request.macid.empty()) {
-      count_macid_->Bind(request.macid);
+      // Counted up to the cap: a macid holding many codes costs no more than the cap's worth.
+      count_macid_->Bind(request.macid, request.max_per_macid);
       count_macid_->Step();
       const std::int64_t held = count_macid_->Int(0);
       count_macid_->Reset();
