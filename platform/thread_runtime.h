@@ -1,5 +1,6 @@
 // What the module's C++ runtime keeps for a thread it did not start, given back before the
-// module is unloaded while that thread (the host's) lives on.
+// module is unloaded while that thread (the host's) lives on; and joining a worker without
+// leaving anything of the runtime behind.
 //
 // On Windows the threads library behind std::thread, std::mutex and std::condition_variable,
 // linked into the module, makes itself a record of any other thread that calls into it (a
