@@ -1,5 +1,6 @@
 // What the module's C++ runtime keeps for a thread it did not start, given back before the
-// module is unloaded while that thread (the host's) lives on.
+// module is unloaded while that thread (the host's) lives on; and joining a worker without
+// leaving anything of the runtime behind.
 //
 // On Windows the threads library behind std::thread, std::mutex and std::condition_variable,
 // linked into the module, makes itself a record of any other thread that calls into it (a
@@ -17,8 +18,21 @@ namespace kestrava {
 // this thread again, the runtime makes its record anew. Nothing in a program (the module's code
 // linked into an executable, as in the tests), whose runtime outlives the thread anyway.
 void ReleaseThreadRuntime() noexcept;
+
+// Lets the thread that joins a worker wait until the worker has wholly ended, the threads
+// library's own bookkeeping after the worker's body included. Joining a worker in the midst of
+// that bookkeeping makes the library contend with itself for a lock of its own, for which it
+// then makes an event that stays in the process after the module is unloaded.
+//
+// The worker, as its body's last act: a token of its end, owned by the caller (null on failure).
+void* CallingThreadEnd() noexcept;
+// Any other thread: waits until the token's thread has ended, then releases the token. Nothing
+// for null.
+void AwaitThreadEnd(void* end) noexcept;
 #else
 inline void ReleaseThreadRuntime() noexcept {}
+inline void* CallingThreadEnd() noexcept { return nullptr; }
+inline void AwaitThreadEnd(void*) noexcept {}
 #endif
 
 }  // namespace kestrava

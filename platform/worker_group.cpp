@@ -1,5 +1,7 @@
 #include "platform/worker_group.h"
 
+#include "platform/thread_runtime.h"
+
 namespace kestrava {
 
 WorkerGroup::WorkerGroup(Env& env) : env_(env) {}
@@ -13,7 +15,7 @@ void WorkerGroup::Start(std::function<void(std::stop_token)> body) {
   Worker& worker = workers_.emplace_back();
   const std::stop_token token = stop_.get_token();
   worker.thread = env_.StartThread(
-      [shared = shared_, done = worker.done, token, body = std::move(body)]() mutable {
+      [shared = shared_, ending = worker.ending, token, body = std::move(body)]() mutable {
         try {
           body(token);
         } catch (...) {
@@ -21,7 +23,8 @@ void WorkerGroup::Start(std::function<void(std::stop_token)> body) {
         }
         body = nullptr;  // release what the worker owned before it reports done
         std::lock_guard done_lock(shared->mutex);
-        *done = true;
+        ending->done = true;
+        if (!ending->detached) ending->end = CallingThreadEnd();
         shared->changed.notify_all();
       });
 }
@@ -53,12 +56,15 @@ bool WorkerGroup::StopAndJoin(std::chrono::milliseconds limit) {
   stopped_ = true;
   const bool all_done = shared_->changed.wait_for(lock, limit, [this] {
     for (const Worker& w : workers_) {
-      if (!*w.done) return false;
+      if (!w.ending->done) return false;
     }
     return true;
   });
   JoinFinishedLocked();
-  for (Worker& w : workers_) w.thread.detach();  // still running past the limit
+  for (Worker& w : workers_) {  // still running past the limit
+    w.ending->detached = true;
+    w.thread.detach();
+  }
   workers_.clear();
   return all_done;
 }
@@ -66,13 +72,15 @@ bool WorkerGroup::StopAndJoin(std::chrono::milliseconds limit) {
 int WorkerGroup::Running() {
   std::lock_guard lock(shared_->mutex);
   int running = 0;
-  for (const Worker& w : workers_) running += *w.done ? 0 : 1;
+  for (const Worker& w : workers_) running += w.ending->done ? 0 : 1;
   return running;
 }
 
 void WorkerGroup::JoinFinishedLocked() {
   for (auto it = workers_.begin(); it != workers_.end();) {
-    if (*it->done) {
+    if (it->ending->done) {
+      // Joined only once wholly ended (platform/thread_runtime.h).
+      AwaitThreadEnd(it->ending->end);
       if (it->thread.joinable()) it->thread.join();
       it = workers_.erase(it);
     } else {

@@ -47,9 +47,15 @@ class WorkerGroup {
     std::mutex mutex;
     std::condition_variable changed;
   };
+  // Guarded by Shared::mutex.
+  struct Ending {
+    bool done = false;      // the body has returned
+    bool detached = false;  // left to end on its own: no one awaits its end
+    void* end = nullptr;    // set with `done` unless detached (platform/thread_runtime.h)
+  };
   struct Worker {
     std::thread thread;
-    std::shared_ptr<bool> done = std::make_shared<bool>(false);  // guarded by Shared::mutex
+    std::shared_ptr<Ending> ending = std::make_shared<Ending>();
   };
   // Shared with the posted tasks so that they can tell whether the group still accepts them.
   struct Liveness {

@@ -25,4 +25,19 @@ void ReleaseThreadRuntime() noexcept {
   }
 }
 
+void* CallingThreadEnd() noexcept {
+  HANDLE thread = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread,
+                       SYNCHRONIZE, FALSE, 0)) {
+    return nullptr;
+  }
+  return thread;
+}
+
+void AwaitThreadEnd(void* end) noexcept {
+  if (end == nullptr) return;
+  WaitForSingleObject(end, INFINITE);
+  CloseHandle(end);
+}
+
 }  // namespace kestrava

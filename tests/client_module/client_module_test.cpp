@@ -720,6 +720,22 @@ TEST_F(ClientModuleTest, ACodeFromTheServiceIsSetOnTheClientsFlightPlan) {
             (std::vector<std::pair<std::string, std::string>>{{"BAW1", "1530"}}));
 }
 
+// Unloaded right after it was loaded, the module ends its workers while they are themselves
+// still ending; each time it leaves the process, nothing of it stays behind.
+TEST_F(ClientModuleTest, LeavesNoHandleWhenUnloadedAsSoonAsLoaded) {
+  client_.settings["SERVERLOCATION"] = "unusable";  // no exchange thread outlives the module
+  KeepLeakyLibrariesLoaded();
+  for (int load = 0; load < 3; ++load) LoadedModule warm_up;
+  ASSERT_TRUE(ModuleLeftTheProcess());
+  const DWORD before = MeasureProcess().handles;
+  for (int load = 0; load < 12; ++load) {
+    { LoadedModule module; }
+    ASSERT_TRUE(ModuleLeftTheProcess());
+  }
+  // Room for the odd handle that comes and goes meanwhile.
+  EXPECT_LE(MeasureProcess().handles, before + 2);
+}
+
 TEST_F(ClientModuleTest, LoadsAndUnloadsAHundredTimesWithExchangesAndCountdownsRunning) {
   LocalService service(&ServerError, /*slow=*/true);
   client_.settings["SERVERLOCATION"] = service.url();
