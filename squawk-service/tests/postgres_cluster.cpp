@@ -151,19 +151,25 @@ void PostgresCluster::Stop() {
 std::string PostgresCluster::CreateDatabase() {
   const std::string server = "postgresql://postgres@127.0.0.1:" + std::to_string(port_) + "/";
   const std::string name = "squawk" + std::to_string(++databases_);
-  std::unique_ptr<PGconn, decltype(&PQfinish)> connection(
-      PQconnectdb((server + "postgres").c_str()), &PQfinish);
+  Execute(server + "postgres", {"CREATE DATABASE " + name});
+  return server + name;
+}
+
+void PostgresCluster::Execute(const std::string& conninfo,
+                              const std::vector<std::string>& statements) {
+  std::unique_ptr<PGconn, decltype(&PQfinish)> connection(PQconnectdb(conninfo.c_str()), &PQfinish);
   if (PQstatus(connection.get()) != CONNECTION_OK) {
     throw std::runtime_error("test server: cannot connect: " +
                              std::string(PQerrorMessage(connection.get())));
   }
-  std::unique_ptr<PGresult, decltype(&PQclear)> result(
-      PQexec(connection.get(), ("CREATE DATABASE " + name).c_str()), &PQclear);
-  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
-    throw std::runtime_error("test server: CREATE DATABASE failed: " +
-                             std::string(PQerrorMessage(connection.get())));
+  for (const std::string& statement : statements) {
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(
+        PQexec(connection.get(), statement.c_str()), &PQclear);
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
+      throw std::runtime_error("test server: " + statement +
+                               " failed: " + std::string(PQerrorMessage(connection.get())));
+    }
   }
-  return server + name;
 }
 
 PostgresCluster& SharedPostgresCluster() {

@@ -33,6 +33,9 @@ class PostgresCluster {
   // Makes an empty database and gives its connection string
   // ("postgresql://postgres@127.0.0.1:PORT/NAME").
   std::string CreateDatabase();
+  // Runs `statements` (none returning rows), one at a time, on the database `conninfo` names;
+  // each is a transaction of its own, so VACUUM and CHECKPOINT may be among them.
+  void Execute(const std::string& conninfo, const std::vector<std::string>& statements);
   // Stops the server (fast shutdown: open connections are cut) and starts it again on the same
   // port with the same data.
   void Stop();
