@@ -1,7 +1,9 @@
 // Tag items 85 to 89 through the client's ABI, under Windows: the module for the real client
 // (Kestrava.dll) loaded beside the test double of the client's library, and asked as the client
 // asks, OnGetTagItem with a flight plan and a radar target through the module's virtual table.
-// The same aircraft, events and items as standin_tag_items.cpp, the baseline.
+// The same aircraft, events and items as standin_tag_items.cpp, the baseline. The double is given
+// the routes whole: it answers a point's name from them as the client from its own route, where a
+// call back into this program for each point would add a cost the client does not have.
 //
 //   kestrava_client_tag_items RESULTS.json
 #include <windows.h>
@@ -35,6 +37,8 @@ struct Flight {
 struct Client {
   std::vector<Flight> flights;
   std::vector<std::string> route;
+  std::vector<const char*> route_names;   // route's texts
+  KestravaDoubleRoute extracted_route{};  // every flight's, whole, as the client keeps a route
   std::map<std::string, std::string> settings;
   int controller = 0;
 };
@@ -78,11 +82,10 @@ KestravaDoubleHost HostFor(Client& client) {
     *longitude = 14.0;
     *ground_speed = FlightOf(flight)->ground_speed;
   };
-  host.route_point_count = [](void* c, void*) { return static_cast<int>(Of(c)->route.size()); };
-  host.route_point_name = [](void* c, void*, int index) -> const char* {
-    return Of(c)->route[index].c_str();
+  // The route whole: a name costs no call into this program, as the client reads its own.
+  host.extracted_route = [](void* c, void*) -> const KestravaDoubleRoute* {
+    return &Of(c)->extracted_route;
   };
-  host.route_calculated_index = [](void*, void*) { return 0; };
   return host;
 }
 
@@ -96,6 +99,8 @@ int main(int argc, char** argv) {
   Client client;
   for (const auto& [key, value] : kSettings) client.settings[key] = value;
   for (int point = 0; point < kRoutePoints; ++point) client.route.push_back(RoutePoint(point));
+  for (const std::string& name : client.route) client.route_names.push_back(name.c_str());
+  client.extracted_route = {client.route_names.data(), kRoutePoints, 0};
   for (int i = 0; i < kAircraft; ++i)
     client.flights.push_back({Callsign(i), EstimatedDepartureTime(i)});
   const KestravaDoubleHost host = HostFor(client);

@@ -37,6 +37,11 @@ CPlugIn* pending_plugin = nullptr;
 
 const char* Text(const char* text) { return text != nullptr ? text : ""; }
 
+// A route handle's route when the program gives routes whole (extracted_route).
+const KestravaDoubleRoute& WholeRoute(void* route) {
+  return *static_cast<const KestravaDoubleRoute*>(route);
+}
+
 const char* FlightPlanText(void* flight_plan, KestravaDoubleText text) {
   if (flight_plan == nullptr || Host().flight_plan_text == nullptr) return "";
   return Text(Host().flight_plan_text(Host().context, flight_plan, text));
@@ -96,8 +101,13 @@ CFlightPlanData CFlightPlan::GetFlightPlanData() const {
 CFlightPlanControllerAssignedData CFlightPlan::GetControllerAssignedData() const {
   return HandleFrom<CFlightPlanControllerAssignedData>(m_pFlightPlan);
 }
+// Without extracted_route, a route handle is its flight plan's pointer.
 CFlightPlanExtractedRoute CFlightPlan::GetExtractedRoute() const {
-  return HandleFrom<CFlightPlanExtractedRoute>(m_pFlightPlan);
+  if (m_pFlightPlan == nullptr || Host().extracted_route == nullptr) {
+    return HandleFrom<CFlightPlanExtractedRoute>(m_pFlightPlan);
+  }
+  return HandleFrom<CFlightPlanExtractedRoute>(
+      const_cast<KestravaDoubleRoute*>(Host().extracted_route(Host().context, m_pFlightPlan)));
 }
 
 #define KESTRAVA_DOUBLE_DATA_TEXT(method, text) \
@@ -126,15 +136,24 @@ bool CFlightPlanControllerAssignedData::SetClearedAltitude(int altitude) {
 }
 
 int CFlightPlanExtractedRoute::GetPointsNumber() const {
-  if (m_pFlightPlan == nullptr || Host().route_point_count == nullptr) return 0;
+  if (m_pFlightPlan == nullptr) return 0;
+  if (Host().extracted_route != nullptr) return WholeRoute(m_pFlightPlan).point_count;
+  if (Host().route_point_count == nullptr) return 0;
   return Host().route_point_count(Host().context, m_pFlightPlan);
 }
 const char* CFlightPlanExtractedRoute::GetPointName(int index) const {
-  if (m_pFlightPlan == nullptr || Host().route_point_name == nullptr) return "";
+  if (m_pFlightPlan == nullptr) return "";
+  if (Host().extracted_route != nullptr) {
+    const KestravaDoubleRoute& route = WholeRoute(m_pFlightPlan);
+    return index >= 0 && index < route.point_count ? Text(route.point_names[index]) : "";
+  }
+  if (Host().route_point_name == nullptr) return "";
   return Text(Host().route_point_name(Host().context, m_pFlightPlan, index));
 }
 int CFlightPlanExtractedRoute::GetPointsCalculatedIndex() const {
-  if (m_pFlightPlan == nullptr || Host().route_calculated_index == nullptr) return 0;
+  if (m_pFlightPlan == nullptr) return 0;
+  if (Host().extracted_route != nullptr) return WholeRoute(m_pFlightPlan).calculated_index;
+  if (Host().route_calculated_index == nullptr) return 0;
   return Host().route_calculated_index(Host().context, m_pFlightPlan);
 }
 

@@ -31,6 +31,14 @@ enum KestravaDoubleText {  // texts of a flight plan
   KESTRAVA_DOUBLE_SQUAWK,
 };
 
+// A flight plan's extracted route, whole, as the program holds it (KestravaDoubleHost's
+// extracted_route).
+struct KestravaDoubleRoute {
+  const char* const* point_names;  // point_count names
+  int point_count;
+  int calculated_index;
+};
+
 // What the client's library does, as the program serves it. `context` is the table's own.
 // `plugin` is what plugin_created returned; `view` what KestravaDoubleCreateScreen was given.
 // Texts returned must stay valid until the current callback returns.
@@ -64,6 +72,11 @@ struct KestravaDoubleHost {
   int (*route_point_count)(void* context, void* flight_plan);
   const char* (*route_point_name)(void* context, void* flight_plan, int index);
   int (*route_calculated_index)(void* context, void* flight_plan);
+  // Or the route whole, as the client keeps its own: when set, the double asks for it once a
+  // GetExtractedRoute (null: no route) and answers that handle's operations from it, valid until
+  // the current callback returns, with no call to the program a point; the three above are then
+  // not used.
+  const struct KestravaDoubleRoute* (*extracted_route)(void* context, void* flight_plan);
 
   const char* (*radar_target_callsign)(void* context, void* radar_target);
   void* (*radar_target_flight_plan)(void* context, void* radar_target);

@@ -48,6 +48,8 @@ struct Flight {
   int target = 0;
   std::vector<std::string> route{};  // the extracted route's point names
   int calculated_index = 0;
+  std::vector<const char*> route_names{};  // route whole, when the double asks for it so
+  KestravaDoubleRoute whole_route{};
 };
 
 // What the small client knows and what the module told it.
@@ -310,12 +312,26 @@ TEST_F(ClientModuleTest, TheIntentionCodeComesFromEachAircraftsOwnRoute) {
   };
   client_.flights.clear();
   for (const auto& [flight, code] : cases) client_.Add(flight);
-  LoadedModule module;
-  ASSERT_NE(module.plugin(), nullptr);
-  for (int round = 0; round < 12; ++round) {  // more routes than the module keeps handles for
-    for (std::size_t flight = 0; flight < std::size(cases); ++flight) {
-      EXPECT_EQ(TagItem(module.plugin(), 85, flight).text, cases[flight].second)
-          << cases[flight].first.callsign << ", round " << round;
+  // The routes served a point at a time, then whole, as the client keeps its own.
+  for (const bool whole : {false, true}) {
+    if (whole) {
+      host_.extracted_route = [](void*, void* plan) -> const KestravaDoubleRoute* {
+        Flight& flight = FlightOf(plan);
+        flight.route_names.clear();
+        for (const std::string& name : flight.route) flight.route_names.push_back(name.c_str());
+        flight.whole_route = {flight.route_names.data(), static_cast<int>(flight.route.size()),
+                              flight.calculated_index};
+        return &flight.whole_route;
+      };
+      KestravaDoubleInstall(&host_);
+    }
+    LoadedModule module;
+    ASSERT_NE(module.plugin(), nullptr);
+    for (int round = 0; round < 12; ++round) {  // more routes than the module keeps handles for
+      for (std::size_t flight = 0; flight < std::size(cases); ++flight) {
+        EXPECT_EQ(TagItem(module.plugin(), 85, flight).text, cases[flight].second)
+            << cases[flight].first.callsign << ", round " << round << (whole ? ", whole" : "");
+      }
     }
   }
 }
