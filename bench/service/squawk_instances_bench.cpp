@@ -130,34 +130,32 @@ void AskForNewCodes(benchmark::State& state, ServiceInstances& instances, int sp
 // of 5 moved the ratios by a quarter from one run of the program to the next.
 constexpr int kRepetitions = 12;
 
+// A PostgreSQL benchmark's runs: 8 clients in wall time, kRepetitions of them, each after
+// settling the database of `service`.
+template <PostgresService& (*service)()>
+void SettledRuns(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Threads(8)
+      ->Repetitions(kRepetitions)
+      ->UseRealTime()
+      ->Setup([](const benchmark::State&) { Settle(service()); });
+}
+
 void BM_PostgresThreeInstancesEightClients(benchmark::State& state) {
   AskForNewCodes(state, ThreeInstances().instances, 3);
 }
-BENCHMARK(BM_PostgresThreeInstancesEightClients)
-    ->Threads(8)
-    ->Repetitions(kRepetitions)
-    ->UseRealTime()
-    ->Setup([](const benchmark::State&) { Settle(ThreeInstances()); });
+BENCHMARK(BM_PostgresThreeInstancesEightClients)->Apply(SettledRuns<ThreeInstances>);
 
 // Baseline: one of the same instances for all 8 clients.
 void BM_PostgresOneInstanceEightClients(benchmark::State& state) {
   AskForNewCodes(state, OneInstance().instances, 1);
 }
-BENCHMARK(BM_PostgresOneInstanceEightClients)
-    ->Threads(8)
-    ->Repetitions(kRepetitions)
-    ->UseRealTime()
-    ->Setup([](const benchmark::State&) { Settle(OneInstance()); });
+BENCHMARK(BM_PostgresOneInstanceEightClients)->Apply(SettledRuns<OneInstance>);
 
 // Baseline: one instance with as many connections as the three have together.
 void BM_PostgresOneWideInstanceEightClients(benchmark::State& state) {
   AskForNewCodes(state, WideInstance().instances, 1);
 }
-BENCHMARK(BM_PostgresOneWideInstanceEightClients)
-    ->Threads(8)
-    ->Repetitions(kRepetitions)
-    ->UseRealTime()
-    ->Setup([](const benchmark::State&) { Settle(WideInstance()); });
+BENCHMARK(BM_PostgresOneWideInstanceEightClients)->Apply(SettledRuns<WideInstance>);
 
 // Baseline of one instance on PostgreSQL: the same program on a SQLite file.
 void BM_SqliteOneInstanceEightClients(benchmark::State& state) {
