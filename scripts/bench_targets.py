@@ -86,9 +86,11 @@ TARGETS = [
      time_of("BM_RegistryLookupAndUpdate/10", CPU), AT_MOST, 2.0, "s"),
     ("position update against a hash-map find of the callsign (CPU)",
      time_of("BM_PositionUpdate", CPU), time_of("BM_HashMapFind", CPU), AT_MOST, 4.5, "s"),
-    ("trail pass, 500 aircraft x 6 marks, against drawing its marks directly (CPU)",
-     time_of("BM_TrailPass/aircraft:500/marks:6", CPU),
-     time_of("BM_TrailMarksDirect/aircraft:500/marks:6", CPU), AT_MOST, 1.2, "s"),
+    # The two drawn in turn, pass by pass, in one benchmark: each its least time.
+    ("trail pass, 500 aircraft x 6 marks, against drawing its marks directly (least time)",
+     counter("BM_TrailPassAgainstDirect/aircraft:500/marks:6", "pass_seconds"),
+     counter("BM_TrailPassAgainstDirect/aircraft:500/marks:6", "direct_seconds"), AT_MOST, 1.2,
+     "s"),
     # Processor time of the calling thread: that no call waits for the network the benchmark
     # checks itself.
     ("RequestSquawk while the service takes 2 s, against starting a thread that asks it (CPU)",
