@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "client/bridge.h"
 #include "client/settings_value_text.h"
@@ -33,20 +34,21 @@ class HandleRing {
   std::size_t next_ = 0;
 };
 
-// A route handle's slot: the route as it crossed and the names of its first kNamedPoints points,
-// read from the client kNameBlock at a time, one crossing for the block of the first name the
-// logic asks for in it. The logic walks a route a name a point, so a route costs a crossing a
-// block instead of one a point, and a walk that stops early reads at most a block more than it
-// asks for. Names of later points cross one at a time. The names are the client's texts, valid
-// until the callback returns, as the handle is.
-constexpr int kNamedPoints = 128;
+// A route handle's slot: the names of its first ClientRouteNames::kPoints points as far as read
+// (first, for the header's inline reading) and the route as it crossed. Names are read from the
+// client kNameBlock at a time, one crossing for the block of the first name the logic asks for in
+// it. The logic walks a route a name a point, so a route costs a crossing a block instead of one
+// a point, and a walk that stops early reads at most a block more than it asks for. Names of
+// later points cross one at a time. The names are the client's texts, valid until the callback
+// returns, as the handle is.
 constexpr int kNameBlock = 16;
 struct RouteSlot {
+  ClientRouteNames read;
   KestravaRouteRef ref;
-  std::uint8_t blocks_read;  // bit b set: names of block b (from point b * kNameBlock) are read
-  std::array<const char*, kNamedPoints> names;
 };
-static_assert(kNamedPoints % kNameBlock == 0 && kNamedPoints / kNameBlock <= 8);
+static_assert(ClientRouteNames::kPoints % kNameBlock == 0);
+// The handle's data is the slot, read by the header as its first member.
+static_assert(std::is_standard_layout_v<RouteSlot> && offsetof(RouteSlot, read) == 0);
 
 HandleRing<KestravaAircraftRef, 64> selected_aircraft;
 HandleRing<KestravaControllerRef, 8> controllers;
@@ -179,22 +181,15 @@ bool CAircraftExtractedRoute::IsValid() const {
 int CAircraftExtractedRoute::GetPointsNumber() const {
   return m_pData ? RouteOf(m_pData)->point_count : 0;
 }
-const char* CAircraftExtractedRoute::GetPointName(int index) const {
+const char* CAircraftExtractedRoute::ReadPointName(int index) const {
   if (m_pData == nullptr) return "";
   RouteSlot& slot = *RouteSlotOf(m_pData);
-  if (index < 0 || index >= std::min(slot.ref.point_count, kNamedPoints)) {
-    return KestravaClientRoutePointName(&slot.ref, index);
-  }
-  const int block = index / kNameBlock;
-  const auto bit = static_cast<std::uint8_t>(1u << block);
-  if ((slot.blocks_read & bit) == 0) {
-    const int first = block * kNameBlock;
-    KestravaClientRoutePointNames(&slot.ref, first,
-                                  std::min(kNameBlock, slot.ref.point_count - first),
-                                  &slot.names[static_cast<std::size_t>(first)]);
-    slot.blocks_read = static_cast<std::uint8_t>(slot.blocks_read | bit);
-  }
-  return slot.names[static_cast<std::size_t>(index)];
+  if (index < 0 || index >= slot.read.count) return KestravaClientRoutePointName(&slot.ref, index);
+  const int first = index / kNameBlock * kNameBlock;
+  const int count = std::min(kNameBlock, slot.read.count - first);
+  const char** names = &slot.read.names[first];
+  KestravaClientRoutePointNames(&slot.ref, first, count, names);
+  return names[index - first];
 }
 int CAircraftExtractedRoute::GetPointsCalculatedIndex() const {
   return m_pData ? KestravaClientRouteCalculatedIndex(RouteOf(m_pData)) : 0;
@@ -216,7 +211,8 @@ CAircraftExtractedRoute CAircraft::GetExtractedRoute() const {
   if (m_pData != nullptr) {
     RouteSlot* slot = routes.Next();
     KestravaClientExtractedRoute(AircraftOf(m_pData), &slot->ref);
-    slot->blocks_read = 0;
+    slot->read.count = std::clamp(slot->ref.point_count, 0, ClientRouteNames::kPoints);
+    std::fill_n(slot->read.names, slot->read.count, nullptr);
     route.m_pData = slot;
   }
   return route;

@@ -111,14 +111,41 @@ class ESPI_API CAircraftControllerAssignedData {
   void* m_pData = nullptr;
 };
 
+#if defined(KESTRAVA_CLIENT_MODULE)
+// In the module for the real client a route handle's data begins with the names of the route's
+// first points as far as they have been read from the client (client/host_on_client.cpp), so
+// that a walk along the route reads a name already read without a call.
+struct ClientRouteNames {
+  static constexpr int kPoints = 128;
+  int count;                   // min(the route's points, kPoints)
+  const char* names[kPoints];  // names[i]: point i's name once read, null before
+};
+#endif
+
 class ESPI_API CAircraftExtractedRoute {
  public:
   bool IsValid() const;
   int GetPointsNumber() const;
+#if defined(KESTRAVA_CLIENT_MODULE)
+  const char* GetPointName(int index) const {  // "" outside 0 .. count - 1
+    const auto* read = static_cast<const ClientRouteNames*>(m_pData);
+    if (read != nullptr && static_cast<unsigned>(index) < static_cast<unsigned>(read->count) &&
+        read->names[index] != nullptr) {
+      return read->names[index];
+    }
+    return ReadPointName(index);
+  }
+#else
   const char* GetPointName(int index) const;  // "" outside 0 .. count - 1
+#endif
   int GetPointsCalculatedIndex() const;
 
   void* m_pData = nullptr;
+
+#if defined(KESTRAVA_CLIENT_MODULE)
+ private:
+  const char* ReadPointName(int index) const;  // from the client, with the names around it
+#endif
 };
 
 class ESPI_API CAircraft {
