@@ -5,7 +5,9 @@
 // the routes whole: it answers a point's name from them as the client from its own route, where a
 // call back into this program for each point would add a cost the client does not have.
 //
-//   kestrava_client_tag_items RESULTS.json
+//   kestrava_client_tag_items RESULTS.json [TURNS]
+//
+// TURNS names the turns taken with the other path's program (tag_item_timing.h), run beside it.
 #include <windows.h>
 
 #include <cstdio>
@@ -92,9 +94,14 @@ KestravaDoubleHost HostFor(Client& client) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kestrava_client_tag_items RESULTS.json\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: kestrava_client_tag_items RESULTS.json [TURNS]\n");
     return 2;
+  }
+  Turns turns(argc == 3 ? argv[2] : nullptr, /*first=*/false);
+  if (!turns.Take()) {
+    std::fprintf(stderr, "the other program did not pass the turn\n");
+    return 1;
   }
   Client client;
   for (const auto& [key, value] : kSettings) client.settings[key] = value;
@@ -132,10 +139,18 @@ int main(int argc, char** argv) {
   int colour_code = 0;
   unsigned long rgb = 0;
   double font_size = 0.0;
-  const TagItemFigures figures = MeasureTagItems([&](int aircraft, int item) {
-    Flight* flight = &client.flights[aircraft];
-    KestravaDoubleGetTagItem(plugin, flight, flight, item, 0, text, &colour_code, &rgb, &font_size);
-  });
+  TagItemFigures figures;
+  const bool measured = MeasureTagItems(
+      [&](int aircraft, int item) {
+        Flight* flight = &client.flights[aircraft];
+        KestravaDoubleGetTagItem(plugin, flight, flight, item, 0, text, &colour_code, &rgb,
+                                 &font_size);
+      },
+      turns, figures);
+  if (!measured || !turns.Take()) {
+    std::fprintf(stderr, "the other program did not pass the turn\n");
+    return 1;
+  }
   exit();
   KestravaDoubleModuleExited();
   FreeLibrary(module);

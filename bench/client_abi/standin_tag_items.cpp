@@ -3,7 +3,9 @@
 // with the aircraft handles the plug-in selects, as bench/tag_items_bench.cpp asks. The baseline
 // of client_tag_items.cpp, which asks the same through the client's ABI.
 //
-//   kestrava_standin_tag_items RESULTS.json
+//   kestrava_standin_tag_items RESULTS.json [TURNS]
+//
+// TURNS names the turns taken with the other path's program (tag_item_timing.h), run beside it.
 #include <windows.h>
 
 #include <cstdio>
@@ -17,9 +19,14 @@
 
 int main(int argc, char** argv) {
   using namespace kestrava::bench;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kestrava_standin_tag_items RESULTS.json\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: kestrava_standin_tag_items RESULTS.json [TURNS]\n");
     return 2;
+  }
+  Turns turns(argc == 3 ? argv[2] : nullptr, /*first=*/true);
+  if (!turns.Take()) {
+    std::fprintf(stderr, "the other program did not pass the turn\n");
+    return 1;
   }
   standin::World world;
   for (const auto& [key, value] : kSettings) world.settings().Preset(key, value);
@@ -50,9 +57,16 @@ int main(int argc, char** argv) {
   int colour_code = 0;
   EuroScopePlugIn::ColorRef rgb = 0;
   double font_size = 0.0;
-  const TagItemFigures figures = MeasureTagItems([&](int aircraft, int item) {
-    plugin->OnGetTagItem(handles[aircraft], item, 0, text, &colour_code, &rgb, &font_size);
-  });
+  TagItemFigures figures;
+  const bool measured = MeasureTagItems(
+      [&](int aircraft, int item) {
+        plugin->OnGetTagItem(handles[aircraft], item, 0, text, &colour_code, &rgb, &font_size);
+      },
+      turns, figures);
+  if (!measured || !turns.Take()) {
+    std::fprintf(stderr, "the other program did not pass the turn\n");
+    return 1;
+  }
   world.UnloadPlugIn();
   return ReportTagItems("BM_TagItemsStandIn", "stand-in path", argv[1], figures);
 }
