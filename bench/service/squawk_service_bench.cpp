@@ -73,7 +73,14 @@ void BM_DurableAssignEightClients(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   if (failed != 0) state.SkipWithError("the service failed requests");
 }
-BENCHMARK(BM_DurableAssignEightClients)->Threads(8)->UseRealTime()->MinTime(2.0);
+// Disk flushes and eight clients on two processors: a repetition's time swings by a fifth, so
+// each of these is repeated 12 times (interleaved) for its least.
+constexpr int kRepetitions = 12;
+BENCHMARK(BM_DurableAssignEightClients)
+    ->Threads(8)
+    ->UseRealTime()
+    ->MinTime(2.0)
+    ->Repetitions(kRepetitions);
 
 // Baseline: one row updated and committed at a time, WAL and synchronous=FULL, on the disk the
 // service's database uses.
@@ -99,7 +106,7 @@ void BM_BareSqliteCommit(benchmark::State& state) {
   sqlite3_close(db);
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_BareSqliteCommit)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_BareSqliteCommit)->UseRealTime()->MinTime(2.0)->Repetitions(kRepetitions);
 
 // EGLL's range is full; 4,000 codes are held in all. A full answer asks for a new callsign at
 // EGLL; a free answer overrides a callsign of a pool with free codes.
@@ -137,11 +144,11 @@ void AskPool(benchmark::State& state, const std::string& path, bool expect_code)
 void BM_AssignFullPool(benchmark::State& state) {
   AskPool(state, "/qex/sqk_assign.php?depicao=EGLL&acftcs=NEW1", false);
 }
-BENCHMARK(BM_AssignFullPool)->UseRealTime();
+BENCHMARK(BM_AssignFullPool)->UseRealTime()->Repetitions(kRepetitions);
 
 void BM_AssignFreePool(benchmark::State& state) {
   AskPool(state, "/qex/sqk_assign.php?depicao=EGKK&ovr=1&acftcs=KK1", true);
 }
-BENCHMARK(BM_AssignFreePool)->UseRealTime();
+BENCHMARK(BM_AssignFreePool)->UseRealTime()->Repetitions(kRepetitions);
 
 }  // namespace
