@@ -95,8 +95,8 @@ std::shared_ptr<const FeedTraffic::CodeSet> FeedTraffic::SquawkedFor(
   if (!near) {
     auto codes = std::make_shared<CodeSet>();
     for (const View::Squawker& squawker : view->squawkers) {
-      if (GreatCircleNm(position->second.latitude, position->second.longitude, squawker.latitude,
-                        squawker.longitude) <= options_.radius_nm) {
+      if (WithinNm(position->second.latitude, position->second.longitude, squawker.latitude,
+                   squawker.longitude, options_.radius_nm)) {
         codes->insert(squawker.code);
       }
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "squawk-service/feed_distance.h"
@@ -57,6 +58,25 @@ TEST(FeedAirportsTest, GreatCircleDistances) {
   for (const auto& c : cases) {
     EXPECT_NEAR(GreatCircleNm(c.lat1, c.lon1, c.lat2, c.lon2), c.nm, 1.0)
         << c.lat1 << "," << c.lon1 << " " << c.lat2 << "," << c.lon2;
+  }
+}
+
+// The quick refusal by latitude never turns away what the distance lets in: positions due north
+// at the radius and a hair either side of it, and far off in longitude only.
+TEST(FeedAirportsTest, WithinARadiusAsTheDistanceSays) {
+  constexpr double kRadius = 50.0;
+  const double degree = GreatCircleNm(0, 0, 1, 0);
+  for (const double lat : {-89.0, -30.0, 0.0, 51.47, 89.0}) {
+    for (const double off :
+         {kRadius / degree - 1e-12, kRadius / degree, kRadius / degree + 1e-12, 0.5, 1.0, 2.0}) {
+      for (const double sign : {-1.0, 1.0}) {
+        const double other = std::clamp(lat + sign * off, -90.0, 90.0);
+        EXPECT_EQ(WithinNm(lat, 10, other, 10, kRadius),
+                  GreatCircleNm(lat, 10, other, 10) <= kRadius)
+            << lat << " " << other;
+      }
+    }
+    EXPECT_EQ(WithinNm(lat, 10, lat, 10.9, kRadius), GreatCircleNm(lat, 10, lat, 10.9) <= kRadius);
   }
 }
 
