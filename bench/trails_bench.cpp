@@ -1,18 +1,17 @@
 // A full history-trail pass (phase 1 of one redraw) drawn by the platform's own backend into a
 // 1920 x 1080 display with anti-aliasing: 500 aircraft with 6 marks each, and 2,000 aircraft with
-// 99 marks each. Its baseline (BM_TrailPassAgainstDirect, the two in turn) draws the very same
-// marks (pens, points) into the same display straight through the backend, with nothing of the
+// 99 marks each. Its baseline (BM_TrailPassAgainstDirect, the two timed in turn) draws the very
+// same marks (pens, points) into the same display straight through the backend, with nothing of the
 // plug-in around them: the pass is to cost at most a small multiple of that (the bound is in
 // scripts/bench_targets.py), so the target holds on a machine of any speed.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/time_in_turn.h"
 #include "host/world.h"
 #include "plugin/QEXPlugin.h"
 #include "screen/QEXScreen.h"
@@ -143,8 +142,7 @@ BENCHMARK(BM_TrailPass)
     ->Unit(benchmark::kMillisecond);
 
 // The pass against its baseline: the same marks drawn straight through the backend, the two in
-// turn, pass by pass (the order swapped every time), so that whatever else loads the machine
-// falls on both alike. Each side's figure is its least time over the run, the least disturbed.
+// turn, pass by pass (time_in_turn.h).
 void BM_TrailPassAgainstDirect(benchmark::State& state) {
   TrailScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::vector<Mark> marks = scene.RecordMarks();
@@ -154,32 +152,17 @@ void BM_TrailPassAgainstDirect(benchmark::State& state) {
     state.SkipWithError("the trail pass drew other marks than outlines, one a position");
     return;
   }
-  using Clock = std::chrono::steady_clock;
-  const auto timed = [&scene](auto&& draw) {
-    const Clock::time_point begin = Clock::now();
-    draw();
-    scene.Flush();  // the pixels are in the bitmap
-    return std::chrono::duration<double>(Clock::now() - begin).count();
-  };
-  double pass = std::numeric_limits<double>::infinity();
-  double direct = pass;
-  bool pass_first = true;
-  for (auto _ : state) {
-    const auto time_pass = [&] { pass = std::min(pass, timed([&] { scene.Pass(); })); };
-    const auto time_direct = [&] {
-      direct = std::min(direct, timed([&] { scene.DrawDirect(marks); }));
-    };
-    if (pass_first) {
-      time_pass();
-      time_direct();
-    } else {
-      time_direct();
-      time_pass();
-    }
-    pass_first = !pass_first;
-  }
-  state.counters["pass_seconds"] = pass;
-  state.counters["direct_seconds"] = direct;
+  // Each until its pixels are in the bitmap.
+  bench::TimeInTurn(
+      state,
+      [&scene] {
+        scene.Pass();
+        scene.Flush();
+      },
+      [&scene, &marks] {
+        scene.DrawDirect(marks);
+        scene.Flush();
+      });
 }
 BENCHMARK(BM_TrailPassAgainstDirect)
     ->ArgNames({"aircraft", "marks"})
