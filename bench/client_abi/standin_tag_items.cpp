@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         plugin->OnGetTagItem(handles[aircraft], item, 0, text, &colour_code, &rgb, &font_size);
       },
       turns, figures);
-  if (!measured || !turns.Take()) {
+  if (!measured) {
     std::fprintf(stderr, "the other program did not pass the turn\n");
     return 1;
   }
